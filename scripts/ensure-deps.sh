@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Makes sure the build tools are present. Installs the missing Debian
+# packages when run as root; otherwise says exactly what to install.
+# Usage: scripts/ensure-deps.sh [--tests]
+set -euo pipefail
+
+need_tests=0
+[ "${1:-}" = "--tests" ] && need_tests=1
+
+missing=()
+command -v cmake >/dev/null 2>&1 || missing+=(cmake)
+command -v g++ >/dev/null 2>&1 || missing+=(g++)
+command -v ninja >/dev/null 2>&1 || missing+=(ninja-build)
+if [ "$need_tests" = 1 ]; then
+  [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+  command -v nm >/dev/null 2>&1 || missing+=(binutils)
+fi
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
+  echo "Installing: ${missing[*]}" >&2
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+else
+  echo "Missing build dependencies. Install them with:" >&2
+  echo "  sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the library, the host and the tests twice -- a normal build and an
+# AddressSanitizer + UndefinedBehaviorSanitizer build -- and runs every test
+# in both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/ensure-deps.sh --tests
+
+jobs=$(nproc 2>/dev/null || echo 2)
+run() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  (cd "$dir" && ctest --output-on-failure -j "$jobs")
+}
+
+echo "== normal build =="
+run build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== sanitizer build (ASan + UBSan) =="
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run build/asan -DCMAKE_BUILD_TYPE=Debug -DVLMIDIIN_SANITIZE=ON
+echo "All tests passed (normal and sanitizer builds)."

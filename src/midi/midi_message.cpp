@@ -1,0 +1,96 @@
+#include "midi/midi_message.h"
+
+namespace vl {
+
+MidiDataBlock::MidiDataBlock(const uint8_t* bytes, int32_t length) { assign(bytes, length); }
+
+MidiDataBlock::MidiDataBlock(std::string_view text) : bytes_(text) {}
+
+void MidiDataBlock::assign(const uint8_t* bytes, int32_t length) {
+    if (bytes == nullptr || length < 1) {
+        bytes_.clear();
+        return;
+    }
+    bytes_.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+}
+
+int MidiDataBlock::byteAt(int32_t i) const {
+    if (i < 0 || i >= length()) return -1;
+    return static_cast<uint8_t>(bytes_[static_cast<size_t>(i)]);
+}
+
+int messageLength(uint8_t status) {
+    if (status < 0x80) return 0;
+    if (status < 0xC0) return 3;
+    if (status < 0xE0) return 2;
+    if (status < 0xF0) return 3;
+    switch (status) {
+        case 0xF1:
+        case 0xF3:
+            return 2;
+        case 0xF2:
+            return 3;
+        case 0xF6:
+        case 0xF8:
+        case 0xFA:
+        case 0xFB:
+        case 0xFC:
+        case 0xFE:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+MidiMessage MidiMessage::channel(uint8_t kind, uint8_t channel, uint8_t data1, uint8_t data2) {
+    MidiMessage m;
+    m.status = static_cast<uint8_t>(kind | (channel & 0x0F));
+    m.data1 = data1;
+    m.data2 = data2;
+    return m;
+}
+
+MidiMessage MidiMessage::packed(uint32_t value) {
+    MidiMessage m;
+    m.status = static_cast<uint8_t>(value & 0xFF);
+    m.data1 = static_cast<uint8_t>((value >> 8) & 0xFF);
+    m.data2 = static_cast<uint8_t>((value >> 16) & 0xFF);
+    m.spare = static_cast<uint8_t>((value >> 24) & 0xFF);
+    return m;
+}
+
+MidiMessage MidiMessage::metaEvent(uint8_t type, int32_t length, const uint8_t* bytes) {
+    MidiMessage m;
+    m.status = meta::Status;
+    m.data1 = type;
+    if (length != 0) m.payload.assign(bytes, length);
+    return m;
+}
+
+MidiMessage MidiMessage::markerText(std::string_view text) {
+    MidiMessage m;
+    m.status = meta::Status;
+    m.data1 = meta::SequencerSpecific;
+    m.payload = MidiDataBlock(text);
+    return m;
+}
+
+uint32_t MidiMessage::pack() const {
+    return static_cast<uint32_t>(status) | (static_cast<uint32_t>(data1) << 8) |
+           (static_cast<uint32_t>(data2) << 16) | (static_cast<uint32_t>(spare) << 24);
+}
+
+bool MidiMessage::isBarMarker() const { return isMarkerTextEqual(kBarMarkerText); }
+
+bool MidiMessage::isDeletedMarker() const { return isMarkerTextEqual(kDeletedMarkerText); }
+
+int MidiMessage::textKind() const {
+    if (!isMeta() || data1 < 1 || data1 > 7) return textkind::None;
+    return textkind::Text + data1 - 1;
+}
+
+bool MidiMessage::isNoteOfChannelKey(uint8_t ch, uint8_t key) const {
+    return isNote() && (data1 == key || key == 255) && channel() == ch;
+}
+
+}  // namespace vl

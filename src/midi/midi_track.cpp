@@ -1,0 +1,44 @@
+#include "midi/midi_track.h"
+
+#include <iterator>
+
+namespace vl {
+
+EventPos MidiTrack::append(MidiEvent e) {
+    events.push_back(std::move(e));
+    return std::prev(events.end());
+}
+
+EventPos MidiTrack::insertBefore(EventPos p, uint32_t ticksEarlier, MidiEvent e) {
+    if (p == events.end() || ticksEarlier > p->time) return events.end();
+    e.time = p->time - ticksEarlier;
+    p->time = ticksEarlier;
+    return events.insert(p, std::move(e));
+}
+
+size_t MidiTrack::insertRunBefore(EventPos p, uint32_t ticksEarlier, EventList& run) {
+    if (p == events.end() || ticksEarlier > p->time || run.empty()) return 0;
+    const size_t n = run.size();
+    run.front().time = p->time - ticksEarlier;
+    p->time = ticksEarlier;
+    events.splice(p, run);
+    return n;
+}
+
+EventPos MidiTrack::erase(EventPos p) {
+    if (p == events.end()) return p;
+    auto next = std::next(p);
+    if (next != events.end()) next->time += p->time;
+    return events.erase(p);
+}
+
+uint16_t MidiTrack::realChannelMask() const {
+    uint16_t mask = 0;
+    for (const MidiEvent& e : events) {
+        const uint8_t c = e.message.channel();
+        if (c < 16) mask = static_cast<uint16_t>(mask | (1u << c));
+    }
+    return mask;
+}
+
+}  // namespace vl

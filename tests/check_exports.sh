@@ -1,0 +1,15 @@
+#!/bin/bash
+# Compares the dynamic symbols the shared library defines with the functions
+# the public header declares.
+set -eu
+lib=$1
+header=$2
+expected=$(sed -n 's/^VLMIDIIN_API[^(]*[ *]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' "$header" | sort)
+actual=$(nm -D --defined-only "$lib" | awk '$2 == "T" || $2 == "W" || $2 == "D" || $2 == "B" { print $3 }' \
+         | sed 's/@.*//' | sort)
+if [ "$expected" != "$actual" ]; then
+  echo "exports differ from the header (< header, > library):"
+  diff <(echo "$expected") <(echo "$actual") || true
+  exit 1
+fi
+echo "$(echo "$actual" | wc -l) exports match the header"
