@@ -1,0 +1,110 @@
+// vlmidi: the reference host of the vlmidiin library. It uses the public C header only, the way
+// a notation program does, and prints what the library makes of a MIDI file.
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+#include "exit_codes.h"
+#include "vlmidiin.h"
+
+namespace vl::cli {
+
+namespace {
+
+constexpr std::array kCommands{
+    Command{
+        "import",
+        "import FILE [--quiet]",
+        "transcribe a MIDI file and print the items the library hands out",
+        "Opens FILE (a Standard MIDI File or a RIFF MIDI file), runs the transcription and\n"
+        "prints the file's header, the number of strands and the error word, then the start\n"
+        "items, the guide strand and every strand, one item per line with its description.\n"
+        "\n"
+        "While the transcription runs, a progress bar is drawn on stderr when stderr is a\n"
+        "terminal; Ctrl-C cancels the transcription cleanly (press it twice to stop at once).\n"
+        "\n"
+        "  --quiet, -q   open without progress reports: no bar, and Ctrl-C stops at once\n"
+        "\n"
+        "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
+        runImportCommand,
+    },
+};
+
+bool isHelpRequest(const std::string& arg) {
+    return arg == "--help" || arg == "-h" || arg == "help";
+}
+
+int runHelp(const Arguments& args) {
+    if (args.size() <= 1) {
+        printUsage(stdout);
+        return kExitSuccess;
+    }
+    const Command* command = findCommand(args[1]);
+    if (command == nullptr) return usageError("unknown command '" + args[1] + "'");
+    printCommandHelp(*command, stdout);
+    return kExitSuccess;
+}
+
+}  // namespace
+
+std::span<const Command> commandTable() { return kCommands; }
+
+const Command* findCommand(const std::string& name) {
+    for (const Command& command : kCommands) {
+        if (name == command.name) return &command;
+    }
+    return nullptr;
+}
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "vlmidi - turn MIDI files into notation items with the vlmidiin library "
+                 "(version %d)\n\n"
+                 "usage: vlmidi COMMAND [ARGUMENTS]\n\ncommands:\n",
+                 static_cast<int>(vlImportVersion()));
+    for (const Command& command : kCommands) {
+        std::fprintf(out, "  %-24s %s\n", command.synopsis, command.summary);
+    }
+    std::fprintf(out,
+                 "  %-24s %s\n\n"
+                 "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
+                 "help [COMMAND]", "show this text, or the details of one command");
+}
+
+void printCommandHelp(const Command& command, std::FILE* out) {
+    std::fprintf(out, "usage: vlmidi %s\n\n%s", command.synopsis, command.description);
+}
+
+int usageError(const std::string& message, const Command* command) {
+    std::fprintf(stderr, "vlmidi: %s\n", message.c_str());
+    if (command != nullptr) {
+        std::fprintf(stderr, "usage: vlmidi %s (see 'vlmidi help %s')\n", command->synopsis,
+                     command->name);
+    } else {
+        std::fputs("see 'vlmidi --help'\n", stderr);
+    }
+    return kExitUsageError;
+}
+
+}  // namespace vl::cli
+
+int main(int argc, char** argv) {
+    using namespace vl::cli;
+    const Arguments args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printUsage(stderr);
+        return kExitUsageError;
+    }
+    if (isHelpRequest(args[0])) return runHelp(args);
+
+    const Command* command = findCommand(args[0]);
+    if (command == nullptr) return usageError("unknown command '" + args[0] + "'");
+
+    // With a person at the keyboard, the library's dialogs may ask on the terminal.
+    if (isatty(STDIN_FILENO) != 0) vlImportSetDialogMode(1);
+    return command->run(Arguments(args.begin() + 1, args.end()));
+}
