@@ -1,0 +1,73 @@
+#include "platform/dialog_runner.h"
+
+#include <iostream>
+
+#include "platform/headless_dialog_runner.h"
+#include "platform/terminal_dialog_runner.h"
+
+namespace vl {
+
+namespace {
+
+struct RunnerChoice {
+    DialogRunner* installed = nullptr;
+    int mode = kDialogModeHeadless;
+};
+
+RunnerChoice& runnerChoice() {
+    static RunnerChoice choice;
+    return choice;
+}
+
+PlatformRecord& mutableRecord() {
+    static PlatformRecord record;
+    return record;
+}
+
+DialogRunner& runnerForMode(int mode) {
+    static HeadlessDialogRunner headless;
+    static TerminalDialogRunner terminal(std::cin, std::cerr);
+    return mode == kDialogModeTerminal ? static_cast<DialogRunner&>(terminal) : headless;
+}
+
+}  // namespace
+
+DialogRunner& currentDialogRunner() {
+    const RunnerChoice& choice = runnerChoice();
+    return choice.installed != nullptr ? *choice.installed : runnerForMode(choice.mode);
+}
+
+void setDialogRunner(DialogRunner* runner) { runnerChoice().installed = runner; }
+
+void setDialogMode(int mode) {
+    runnerChoice().mode = mode == kDialogModeTerminal ? kDialogModeTerminal : kDialogModeHeadless;
+}
+
+int dialogMode() { return runnerChoice().mode; }
+
+const PlatformRecord& platformRecord() { return mutableRecord(); }
+
+void resetPlatformRecord() { mutableRecord() = PlatformRecord{}; }
+
+void showMessageBox(void* owner, const std::string& text, const std::string& caption, int icon) {
+    PlatformRecord& record = mutableRecord();
+    ++record.messageBoxCount;
+    record.lastMessageText = text;
+    record.lastMessageCaption = caption;
+    record.lastMessageIcon = icon;
+    currentDialogRunner().showMessageBox(owner, text, caption, icon);
+}
+
+void beep() {
+    ++mutableRecord().beepCount;
+    currentDialogRunner().beep();
+}
+
+void requestHelp(uint32_t context) {
+    PlatformRecord& record = mutableRecord();
+    ++record.helpCount;
+    record.lastHelpContext = context;
+    currentDialogRunner().showHelp(context);
+}
+
+}  // namespace vl
