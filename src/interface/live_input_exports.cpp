@@ -1,0 +1,54 @@
+// Live input: the host builds a session from events it captured itself.
+#include "interface/export_guard.h"
+#include "midi/live_input.h"
+
+using vl::guarded;
+using vl::guardedVoid;
+using vl::toBool;
+using vl::withSession;
+using vl::handleOf;
+using vl::sessionOf;
+using vl::ImportFilterApp;
+
+extern "C" {
+
+VLMIDIIN_API ImportSession* vlMidiImportNew(int32_t /*ignored1*/, int32_t /*ignored2*/,
+                                            int32_t division, int32_t trackCount) {
+    return guarded<::ImportSession*>(nullptr, [&] {
+        return handleOf(vl::ImportSession::fromLiveInput(static_cast<uint32_t>(division),
+                                                         trackCount)
+                            .release());
+    });
+}
+
+VLMIDIIN_API vlBool vlMidiImportAppend(ImportSession* h, int32_t track, uint32_t packedMessage,
+                                       uint32_t delta) {
+    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
+        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::MidiEvent(delta, packedMessage)));
+    });
+}
+
+VLMIDIIN_API vlBool vlMidiImportKeySet(ImportSession* h, int32_t track, uint32_t keySignature,
+                                       uint32_t delta) {
+    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
+        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::keySignatureEvent(keySignature, delta)));
+    });
+}
+
+VLMIDIIN_API vlBool vlMidiImportTimeSet(ImportSession* h, int32_t track, uint32_t timeSignature,
+                                        uint32_t delta) {
+    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
+        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::timeSignatureEvent(timeSignature, delta)));
+    });
+}
+
+VLMIDIIN_API vlBool vlMidiImportTempoSet(ImportSession* h, int32_t track, uint32_t tempo,
+                                         uint32_t delta) {
+    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
+        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::tempoEvent(tempo, delta)));
+    });
+}
+
+VLMIDIIN_API int32_t vlMidiImportVersion(void) { return 1; }
+
+}  // extern "C"

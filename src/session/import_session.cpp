@@ -1,0 +1,194 @@
+#include "session/import_session.h"
+
+#include "analysis/track_step_driver.h"
+#include "markers/meta_markers.h"
+#include "midi/midi_file_reader.h"
+
+namespace vl {
+
+ImportSession::ImportSession(ImportFilterApp& app, uint32_t live) : app_(app), live_(live) {
+    tracks_.liveFlag = live;
+}
+
+ImportSession::~ImportSession() = default;
+
+std::unique_ptr<ImportSession> ImportSession::fromFile(const std::string& path,
+                                                       ImportFilterApp& app) {
+    std::unique_ptr<ImportSession> session(new ImportSession(app, 0));
+    session->path_ = path;
+    if (!session->readFile()) session->path_.clear();
+    return session;
+}
+
+std::unique_ptr<ImportSession> ImportSession::fromLiveInput(uint32_t division, int32_t trackCount,
+                                                            ImportFilterApp& app) {
+    // A Standard MIDI File cannot hold more tracks than its 16-bit count.
+    if (trackCount > 0xFFFF) return nullptr;
+    std::unique_ptr<ImportSession> session(new ImportSession(app, 1));
+    session->header_.division = static_cast<uint16_t>(division);
+    session->tracks_.division = division;
+    for (int32_t i = 0; i < trackCount; ++i) session->tracks_.addEmptyTrack();
+    return session;
+}
+
+bool ImportSession::readFile() {
+    if (readMidiFile(path_, header_, tracks_)) return true;
+    errorWord_ |= error::Unreadable;
+    return false;
+}
+
+bool ImportSession::reread() {
+    listing_.reset();
+    if (path_.empty()) return false;
+    tracks_.tracks.clear();
+    header_.trackCount = 0;
+    state_ = 0;
+    if (readFile()) return true;
+    path_.clear();
+    return false;
+}
+
+void ImportSession::computeChannelMasks() {
+    for (MidiTrack& t : tracks_.tracks) t.channelMask = t.realChannelMask();
+}
+
+void ImportSession::buildQuantisationSettings() {
+    // Swing detection reads the tracks' swing statistics; until the
+    // quantisation grid exists no swing is found.
+    tracks_.swingDetected = 0;
+}
+
+int32_t ImportSession::eliminateIllegalEvents() {
+    int32_t deleted = 0;
+    runTrackStep(progress(), tracks_, caption::EliminateIllegal,
+                 [](MidiTrack&, size_t) { return true; });
+    return deleted;
+}
+
+void ImportSession::removeInitialDelay() {
+    if (state_ != 0) return;
+    state_ |= state::DelayRemoved;
+}
+
+void ImportSession::equaliseTrackLengths() { state_ |= state::LengthsEqualised; }
+
+int32_t ImportSession::removeDuplicateTracks() {
+    const int32_t removed = 0;
+    if (removed > 0 && (state_ & state::Strands) != 0) clearStrands();
+    return removed;
+}
+
+void ImportSession::insertMetaMarkers() {
+    vl::insertMetaMarkers(tracks_);
+    state_ |= state::MetaMarkers;
+}
+
+bool ImportSession::locateBarLines(int /*flag*/) {
+    const bool located = runTrackStep(progress(), tracks_, caption::LocateBarLines,
+                                      [](MidiTrack&, size_t) { return true; });
+    if (located) state_ |= state::BarGroups;
+    return located;
+}
+
+void ImportSession::removeBarGroups() { state_ &= ~state::BarGroups; }
+
+bool ImportSession::firstQuantising() {
+    bool changed = false;
+    runTrackStep(progress(), tracks_, caption::FirstQuantising,
+                 [](MidiTrack&, size_t) { return true; });
+    state_ |= state::FirstQuantised;
+    return changed;
+}
+
+bool ImportSession::assessDurations(std::string_view title) {
+    strands_.clear();
+    const bool assessed =
+        runTrackStep(progress(), tracks_, title, [](MidiTrack&, size_t) { return true; });
+    state_ |= state::Durations;
+    return assessed;
+}
+
+bool ImportSession::assignStrands(std::string_view title) {
+    if ((state_ & state::Durations) != 0) {
+        if ((state_ & state::Strands) != 0) clearStrands();
+    } else {
+        assessDurations(caption::ReassessDurations);
+    }
+    progress().beginStep(title, static_cast<int32_t>(tracks_.size()), "Track");
+    for (size_t i = 0; i < tracks_.size(); ++i) {
+        if (progress().item(static_cast<uint32_t>(i)) != 0) break;
+    }
+    state_ |= state::Strands;
+    return true;
+}
+
+bool ImportSession::durationsThenStrands(std::string_view caption1, std::string_view caption2) {
+    if (!assessDurations(caption1)) return false;
+    return assignStrands(caption2);
+}
+
+void ImportSession::clearStrands() {
+    strands_.clear();
+    for (MidiTrack& t : tracks_.tracks)
+        for (MidiEvent& e : t.events) e.clearStrand();
+    state_ &= ~state::Strands;
+}
+
+void ImportSession::clearDurations() {
+    strands_.clear();
+    for (MidiTrack& t : tracks_.tracks)
+        for (MidiEvent& e : t.events) e.clearStrandAndDurations();
+    state_ &= ~(state::Durations | state::Strands);
+}
+
+void ImportSession::clearAllAnnotations() {
+    strands_.clear();
+    for (MidiTrack& t : tracks_.tracks)
+        for (MidiEvent& e : t.events) e.resetAnnotations();
+    state_ &= ~(state::Durations | state::Strands);
+}
+
+void ImportSession::restoreLevel(uint32_t previous, std::string_view caption1,
+                                 std::string_view caption2) {
+    const bool durations = (previous & state::Durations) != 0;
+    const bool strands = (previous & state::Strands) != 0;
+    if (durations && strands)
+        durationsThenStrands(caption1, caption2);
+    else if (strands)
+        assignStrands(caption2);
+    else if (durations)
+        assessDurations(caption1);
+    else
+        clearDurations();
+}
+
+int32_t ImportSession::locateTies() {
+    int32_t ties = 0;
+    runTrackStep(progress(), tracks_, caption::LocateTies, [](MidiTrack&, size_t) { return true; });
+    state_ |= state::Ties;
+    return ties;
+}
+
+void ImportSession::insertFiducialEvents() {
+    if ((state_ & (state::Durations | state::Strands)) != 0) clearDurations();
+    if ((state_ & state::AnyFiducials) != 0) removeFiducialEvents();
+    insertMetaMarkers();
+    locateBarLines(1);
+    state_ |= state::AnyFiducials;
+}
+
+void ImportSession::removeFiducialEvents() { state_ &= ~state::AnyFiducials; }
+
+int32_t ImportSession::analyseTripletsAndSwing() {
+    const int32_t n = strandCount();
+    if (n < 1) return n;
+    const ResolutionSettings& settings = resolutionSettings();
+    if (settings.triplets != 0) progress().beginStep(caption::AnalyseTriplets, 0, "Strand");
+    if (settings.swing != 0) progress().beginStep(caption::AnalyseSwing, 0, "Strand");
+    state_ |= state::TripletsAndSwing;
+    return n;
+}
+
+void ImportSession::confirmChordStructure() { progress().beginStep(caption::ConfirmChords, 0, ""); }
+
+}  // namespace vl

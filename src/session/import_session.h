@@ -1,0 +1,148 @@
+#pragma once
+// Everything one import owns: the MIDI data read from a file (or recorded
+// live), the analysis state, the strands found and the host's walk through
+// strands and items.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "midi/midi_file_header.h"
+#include "listing/text_listing.h"
+#include "midi/track_set.h"
+#include "notation/item_list.h"
+#include "notation/strand.h"
+#include "session/import_filter_app.h"
+
+namespace vl {
+
+// Bits of the error word.
+namespace error {
+constexpr uint32_t Unreadable = 0x8000;
+constexpr uint32_t Reserved = 0x10000;
+}  // namespace error
+
+// Bits of the analysis-state word.
+namespace state {
+constexpr uint32_t DelayRemoved = 0x1;
+constexpr uint32_t LengthsEqualised = 0x2;
+constexpr uint32_t MetaMarkers = 0x4;
+constexpr uint32_t BarGroups = 0x8;
+constexpr uint32_t Ties = 0x10;
+constexpr uint32_t AnyFiducials = 0x1C;
+constexpr uint32_t FirstQuantised = 0x20;
+constexpr uint32_t TripletsAndSwing = 0x40;
+constexpr uint32_t Durations = 0x10000;
+constexpr uint32_t Strands = 0x20000;
+}  // namespace state
+
+// Progress captions of the transcription steps.
+namespace caption {
+inline constexpr std::string_view EliminateIllegal = "Eliminating illegal MIDI events...";
+inline constexpr std::string_view LocateBarLines = "Locating bar-lines...";
+inline constexpr std::string_view FirstQuantising = "First quantising MIDI events...";
+inline constexpr std::string_view AssessDurations = "Assessing MIDI note durations...";
+inline constexpr std::string_view ReassessDurations = "Reassessing MIDI note durations...";
+inline constexpr std::string_view AssignStrands = "Assigning strands...";
+inline constexpr std::string_view LocateTies = "Locating ties across bar lines...";
+inline constexpr std::string_view AnalyseTriplets = "Analysing triplets...";
+inline constexpr std::string_view AnalyseSwing = "Analysing swing rhythms...";
+inline constexpr std::string_view ConfirmChords = "Confirming chord structure...";
+}  // namespace caption
+
+class ImportSession {
+public:
+    // Reads the file; check error() for bit 0x8000 afterwards.
+    static std::unique_ptr<ImportSession> fromFile(const std::string& path,
+                                                   ImportFilterApp& app = ImportFilterApp::instance());
+    // Empty tracks with the given division, for events the host appends.
+    static std::unique_ptr<ImportSession> fromLiveInput(uint32_t division, int32_t trackCount,
+                                                        ImportFilterApp& app = ImportFilterApp::instance());
+    virtual ~ImportSession();
+    ImportSession(const ImportSession&) = delete;
+    ImportSession& operator=(const ImportSession&) = delete;
+
+    // Reads the file again from scratch; false (nothing changed) without a path.
+    bool reread();
+    // The transcription: -1 when the host cancelled, else the number of strands.
+    int32_t initialise();
+
+    uint32_t error() const { return errorWord_; }
+    uint32_t analysisState() const { return state_; }
+    bool isLive() const { return live_ == 1; }
+    const std::string& path() const { return path_; }
+    const MidiFileHeader& header() const { return header_; }
+    TrackSet& tracks() { return tracks_; }
+    const TrackSet& tracks() const { return tracks_; }
+    ImportFilterApp& app() { return app_; }
+    ProgressReporter& progress() { return app_.progress(); }
+    // The settings record of this session's kind (files or live input).
+    ResolutionSettings& resolutionSettings() { return app_.settingsForLiveFlag(live_); }
+
+    int32_t strandCount() const { return static_cast<int32_t>(strands_.size()); }
+    const std::vector<Strand>& strands() const { return strands_; }
+
+    // Step wrappers: each runs one operation over the tracks and keeps the
+    // analysis-state word. The editing commands are built from them.
+    void computeChannelMasks();
+    void buildQuantisationSettings();
+    int32_t eliminateIllegalEvents();
+    void removeInitialDelay();
+    void equaliseTrackLengths();
+    int32_t removeDuplicateTracks();
+    void insertMetaMarkers();
+    bool locateBarLines(int flag);
+    void removeBarGroups();
+    bool firstQuantising();
+    bool assessDurations(std::string_view caption);
+    bool assignStrands(std::string_view caption);
+    bool durationsThenStrands(std::string_view caption1, std::string_view caption2);
+    void clearStrands();
+    void clearDurations();
+    void clearAllAnnotations();
+    void restoreLevel(uint32_t previousState, std::string_view caption1, std::string_view caption2);
+    int32_t locateTies();
+    void insertFiducialEvents();
+    void removeFiducialEvents();
+    int32_t analyseTripletsAndSwing();
+    void confirmChordStructure();
+
+    // Item walk (the host's strand and item exports).
+    bool getFirstStrand();
+    bool getNextStrand();
+    bool getGuideStrand();
+    bool getStartItems();
+    bool getFirstItem(ImportItem* out);
+    bool getNextItem(ImportItem* out);
+    bool getStartVoicing(ImportItem* out);
+    const char* itemText(const ImportItem& item) const;
+    const ItemList* currentItems() const { return items_.get(); }
+
+    TextListing& listing() { return listing_; }
+
+private:
+    ImportSession(ImportFilterApp& app, uint32_t live);
+    bool readFile();
+    bool cancelled() { return progress().cancelled() != 0; }
+    void discardItems();
+    bool buildStrandItems(size_t strandIndex);
+
+    ImportFilterApp& app_;
+    MidiFileHeader header_;
+    TrackSet tracks_;
+    uint32_t live_ = 0;
+    std::string path_;
+    uint32_t errorWord_ = 0;
+    uint32_t state_ = 0;
+    std::vector<Strand> strands_;
+    std::unique_ptr<ItemList> items_;
+    size_t itemPosition_ = 0;
+    // Index of the current strand; strands_.size() or more means none.
+    size_t strandPosition_ = SIZE_MAX;
+    ImportItem voicingItem_{};
+    TextListing listing_;
+};
+
+}  // namespace vl

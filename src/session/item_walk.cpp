@@ -1,0 +1,90 @@
+// The host's walk: one item list at a time (start items, guide strand or a
+// strand), handed out item by item into the host's buffer.
+#include "notation/program_lookup.h"
+#include "session/import_session.h"
+
+namespace vl {
+
+namespace {
+constexpr uint16_t kProgramChangeItem = 9;
+}  // namespace
+
+void ImportSession::discardItems() {
+    items_.reset();
+    itemPosition_ = 0;
+}
+
+bool ImportSession::buildStrandItems(size_t /*strandIndex*/) {
+    // Item building from strands comes with the notation output; until then
+    // no list can be built.
+    return false;
+}
+
+bool ImportSession::getFirstStrand() {
+    for (MidiTrack& t : tracks_.tracks)
+        for (MidiEvent& e : t.events) e.clearFlags(flag::Output);
+    discardItems();
+    if (strands_.empty()) {
+        strandPosition_ = SIZE_MAX;
+        return false;
+    }
+    strandPosition_ = 0;
+    return buildStrandItems(strandPosition_);
+}
+
+bool ImportSession::getNextStrand() {
+    discardItems();
+    if (strandPosition_ >= strands_.size()) return false;
+    ++strandPosition_;
+    if (strandPosition_ >= strands_.size()) return false;
+    return buildStrandItems(strandPosition_);
+}
+
+bool ImportSession::getGuideStrand() {
+    discardItems();
+    strandPosition_ = SIZE_MAX;
+    if (tracks_.empty()) return false;
+    return false;
+}
+
+bool ImportSession::getStartItems() {
+    discardItems();
+    return false;
+}
+
+bool ImportSession::getFirstItem(ImportItem* out) {
+    if (!items_ || items_->empty() || out == nullptr) return false;
+    itemPosition_ = 0;
+    *out = items_->at(0);
+    return true;
+}
+
+bool ImportSession::getNextItem(ImportItem* out) {
+    if (!items_ || out == nullptr) return false;
+    if (itemPosition_ + 1 >= items_->size()) {
+        itemPosition_ = items_->size();
+        return false;
+    }
+    ++itemPosition_;
+    *out = items_->at(itemPosition_);
+    return true;
+}
+
+bool ImportSession::getStartVoicing(ImportItem* out) {
+    if (out == nullptr || strandPosition_ >= strands_.size()) return false;
+    const Strand& strand = strands_[strandPosition_];
+    ImportItem item{};
+    item.type = kProgramChangeItem;
+    item.action = 1;
+    item.arg1 = strand.channel;
+    item.arg2 = programOfChannel(tracks_, strand.channel);
+    voicingItem_ = item;
+    *out = item;
+    return true;
+}
+
+const char* ImportSession::itemText(const ImportItem& item) const {
+    return items_ ? items_->textOf(item) : nullptr;
+}
+
+}  // namespace vl

@@ -1,0 +1,32 @@
+// The transcription: the fixed order of steps that vlImportInitialise runs,
+// with the host's cancel request tested between the later steps.
+#include "session/import_session.h"
+
+namespace vl {
+
+int32_t ImportSession::initialise() {
+    // The steps insert and delete events: a listing cursor must start again.
+    listing_.reset();
+    computeChannelMasks();
+    buildQuantisationSettings();
+    eliminateIllegalEvents();
+    removeInitialDelay();
+    equaliseTrackLengths();
+    removeDuplicateTracks();
+    insertMetaMarkers();
+    locateBarLines(0);
+    if (cancelled()) return -1;
+    firstQuantising();
+    if (cancelled()) return -1;
+    durationsThenStrands(caption::AssessDurations, caption::AssignStrands);
+    if (cancelled()) return -1;
+    locateTies();
+    if (cancelled()) return -1;
+    const int32_t strandResult = analyseTripletsAndSwing();
+    if (cancelled()) return -1;
+    confirmChordStructure();
+    if (cancelled()) return -1;
+    return strandResult;
+}
+
+}  // namespace vl

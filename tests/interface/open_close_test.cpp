@@ -1,0 +1,150 @@
+// Opening, closing and walking through the C interface: which paths give a
+// session, when the file dialog is shown, and what the walk answers before
+// any items exist.
+#include <gtest/gtest.h>
+
+#include "interface/export_guard.h"
+#include "platform/dialog_runner.h"
+#include "platform/scripted_dialog_runner.h"
+#include "support/smf_builder.h"
+#include "vlmidiin.h"
+
+namespace {
+
+using vl::test::SmfBuilder;
+using vl::test::TempFile;
+
+TempFile oneNoteFile() {
+    return vl::test::writeTempFile(SmfBuilder()
+                                       .format(0)
+                                       .division(96)
+                                       .track()
+                                       .noteOn(0, 0, 60, 100)
+                                       .noteOff(96, 0, 60)
+                                       .endTrack()
+                                       .bytes());
+}
+
+class OpenClose : public ::testing::Test {
+protected:
+    OpenClose() {
+        vl::setDialogRunner(&runner_);
+        vl::resetPlatformRecord();
+    }
+    ~OpenClose() override { vl::setDialogRunner(nullptr); }
+    vl::ScriptedDialogRunner runner_;
+};
+
+TEST_F(OpenClose, a_readable_file_opens_and_close_nulls_the_variable_once) {
+    TempFile file = oneNoteFile();
+    ImportSession* s = vlImportOpenFromName(file.path().c_str());
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(vlImportError(s), 0);
+    vlImportClose(&s);
+    EXPECT_EQ(s, nullptr);
+    vlImportClose(&s);  // the second close finds null and does nothing
+    EXPECT_EQ(s, nullptr);
+}
+
+TEST_F(OpenClose, unreadable_paths_give_null_from_both_open_calls) {
+    TempFile notMidi = vl::test::writeTempFile({'h', 'e', 'l', 'l', 'o'}, "hello.txt");
+    for (const std::string& path :
+         {std::string("/nonexistent/file.mid"), notMidi.path(), notMidi.directory()}) {
+        EXPECT_EQ(vlImportOpenFromName(path.c_str()), nullptr) << path;
+        EXPECT_EQ(vlImportOpen(nullptr, 0, path.c_str()), nullptr) << path;
+    }
+    EXPECT_EQ(runner_.openFileRequests(), 0);
+}
+
+TEST_F(OpenClose, a_path_never_shows_the_file_dialog) {
+    TempFile file = oneNoteFile();
+    ImportSession* s = vlImportOpen(nullptr, 0, file.path().c_str());
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(runner_.openFileRequests(), 0);
+    vlImportClose(&s);
+}
+
+TEST_F(OpenClose, an_empty_path_asks_with_the_dialog_and_opens_the_chosen_file) {
+    TempFile file = oneNoteFile();
+    runner_.answerOpenFile(file.path());
+    ImportSession* s = vlImportOpen(nullptr, 0, "");
+    EXPECT_EQ(runner_.openFileRequests(), 1);
+    ASSERT_NE(s, nullptr);
+    vlImportClose(&s);
+}
+
+TEST_F(OpenClose, a_cancelled_dialog_gives_null_without_a_message) {
+    runner_.answerOpenFileCancelled();
+    EXPECT_EQ(vlImportOpen(nullptr, 0, nullptr), nullptr);
+    EXPECT_EQ(runner_.openFileRequests(), 1);
+    EXPECT_EQ(vl::platformRecord().messageBoxCount, 0);
+}
+
+TEST_F(OpenClose, a_failed_dialog_shows_its_error_code_in_a_message_box) {
+    runner_.answerOpenFileError(0x3003);
+    EXPECT_EQ(vlImportOpen(nullptr, 0, ""), nullptr);
+    EXPECT_EQ(vl::platformRecord().messageBoxCount, 1);
+    EXPECT_EQ(vl::platformRecord().lastMessageText, "Error 3003 on opening file");
+    EXPECT_EQ(vl::platformRecord().lastMessageCaption, "Error opening MIDI file");
+    EXPECT_EQ(vl::platformRecord().lastMessageIcon, vl::kIconWarning);
+}
+
+TEST_F(OpenClose, the_headless_dialog_is_cancelled_with_error_code_zero) {
+    vl::setDialogRunner(nullptr);
+    vl::setDialogMode(vl::kDialogModeHeadless);
+    EXPECT_EQ(vlImportOpen(nullptr, 0, ""), nullptr);
+    EXPECT_EQ(vl::platformRecord().messageBoxCount, 0);
+}
+
+TEST_F(OpenClose, the_walk_answers_false_before_initialise_and_without_a_strand) {
+    TempFile file = oneNoteFile();
+    ImportSession* s = vlImportOpenFromName(file.path().c_str());
+    ASSERT_NE(s, nullptr);
+    ImportItem item{};
+    EXPECT_EQ(vlImportStrandCount(s), 0);
+    EXPECT_EQ(vlImportGetFirstStrand(s), 0);
+    EXPECT_EQ(vlImportGetNextStrand(s), 0);
+    EXPECT_EQ(vlImportGetFirstItem(s, &item), 0);
+    EXPECT_EQ(vlImportGetNextItem(s, &item), 0);
+    EXPECT_EQ(vlImportGetStartVoicing(s, &item), 0);
+    EXPECT_EQ(vlImportGetGuideStrand(s), 0);
+    EXPECT_EQ(vlImportGetStartVoicing(s, &item), 0);
+    vlImportClose(&s);
+}
+
+TEST_F(OpenClose, a_reread_of_a_file_session_reads_the_same_tracks_and_resets_the_state) {
+    TempFile file = oneNoteFile();
+    ImportSession* s = vlImportOpenFromName(file.path().c_str());
+    ASSERT_NE(s, nullptr);
+    vl::ImportSession& session = *vl::sessionOf(s);
+    const size_t eventsAsRead = session.tracks().eventCount();
+    EXPECT_GE(vlImportInitialise(s), 0);
+    EXPECT_NE(session.analysisState(), 0u);
+    VlMidiReread(s);
+    EXPECT_EQ(vlImportError(s), 0);
+    EXPECT_EQ(session.analysisState(), 0u);
+    EXPECT_EQ(session.tracks().size(), 1u);
+    EXPECT_EQ(session.tracks().eventCount(), eventsAsRead);
+    EXPECT_EQ(session.path(), file.path());
+    vlImportClose(&s);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Reread, a_file_that_became_unreadable_leaves_no_tracks_and_no_path) {
+    auto file = std::make_unique<TempFile>(oneNoteFile());
+    const std::string path = file->path();
+    vl::ImportFilterApp app(file->directory() + "/settings.ini");
+    auto session = vl::ImportSession::fromFile(path, app);
+    ASSERT_EQ(session->error(), 0u);
+    file.reset();  // removes the file
+    EXPECT_FALSE(session->reread());
+    EXPECT_TRUE(session->tracks().empty());
+    EXPECT_TRUE(session->path().empty());
+    EXPECT_EQ(session->analysisState(), 0u);
+    EXPECT_NE(session->error() & vl::error::Unreadable, 0u);
+}
+
+}  // namespace
