@@ -160,5 +160,26 @@ for entry in "${examples_and_headers[@]}"; do
         fail "$name: output differs from the run with progress"
 done
 
+# The listing: header lines, one line per event, the first track's signatures
+# copied into the second track as markers once the transcription ran.
+run "list twinkle.mid" list "$examples/twinkle.mid"
+expect_status 0
+expect_empty err
+expect_line out "MThd, 6, Format=1, Tracks=2, Division=96"
+expect_in out "(Track 2 of 2)"
+expect_in out "Time sig: 4/4  (24 MIDI clocks per metronome tick; 8 32nds per MIDI quarter)"
+checks=$((checks + 1))
+grep -q 'KQVL' "$work/out" && fail "$name: markers before the transcription ran"
+
+run "list --after initialise" list "$examples/twinkle.mid" --after initialise
+expect_status 0
+expect_in out "KQVLMTA 58 04 02 18 08"
+
+run "list unknown step" list "$examples/twinkle.mid" --after nothing
+expect_status 2
+run "list missing file" list "$work/missing.mid"
+expect_status 1
+expect_in err "missing.mid"
+
 echo "$checks checks, $failures failed"
 [ "$failures" -eq 0 ]

@@ -29,5 +29,6 @@ void printCommandHelp(const Command& command, std::FILE* out);
 int usageError(const std::string& message, const Command* command = nullptr);
 
 int runImportCommand(const Arguments& args);
+int runListCommand(const Arguments& args);
 
 }  // namespace vl::cli

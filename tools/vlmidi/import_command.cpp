@@ -1,9 +1,6 @@
 // vlmidi import FILE: open, transcribe, and print every item list the library hands out.
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -11,6 +8,7 @@
 #include "exit_codes.h"
 #include "item_printer.h"
 #include "midi_header_probe.h"
+#include "open_session.h"
 #include "progress_channel.h"
 #include "vlmidiin.h"
 
@@ -23,20 +21,6 @@ constexpr std::int32_t kCancelled = -1;
 struct ImportOptions {
     std::string path;
     bool quiet = false;
-};
-
-// Closes the session however the command ends.
-class OpenSession {
-public:
-    explicit OpenSession(ImportSession* session) : session_(session) {}
-    ~OpenSession() { vlImportClose(&session_); }
-    OpenSession(const OpenSession&) = delete;
-    OpenSession& operator=(const OpenSession&) = delete;
-
-    ImportSession* get() const { return session_; }
-
-private:
-    ImportSession* session_;
 };
 
 // Fills `options`; on a mistake returns the message to show.
@@ -59,19 +43,6 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
     }
     if (!havePath || options.path.empty()) return std::string("import: no FILE given");
     return std::nullopt;
-}
-
-// Why a file the library refused could not be read, told from the file system.
-std::string reasonFileIsUnreadable(const std::string& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) return "no such file";
-    if (status.type() == std::filesystem::file_type::directory) return "it is a directory";
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        std::fclose(file);
-        return "not a Standard MIDI File or RIFF MIDI file, or damaged";
-    }
-    return std::strerror(errno);
 }
 
 void printItemList(ImportSession* session) {
@@ -138,11 +109,7 @@ int importFile(const ImportOptions& options) {
     if (!options.quiet) progress.emplace(true);
 
     OpenSession session(openFile(options, progress ? &*progress : nullptr));
-    if (session.get() == nullptr) {
-        std::fprintf(stderr, "vlmidi: cannot read MIDI file '%s' (%s)\n", options.path.c_str(),
-                     reasonFileIsUnreadable(options.path).c_str());
-        return kExitUnreadableFile;
-    }
+    if (session.get() == nullptr) return reportUnreadableFile(options.path);
 
     const std::int32_t strands = vlImportInitialise(session.get());
     if (progress) progress->finish();

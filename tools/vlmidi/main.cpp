@@ -32,6 +32,22 @@ constexpr std::array kCommands{
         "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runImportCommand,
     },
+    Command{
+        "list",
+        "list FILE [--after STEP]",
+        "print the raw MIDI data line by line, with the library's markers and annotations",
+        "Prints the listing of FILE: the file header, then for every track its header and one\n"
+        "line per event with these columns: absolute time, delta time, message bytes in hex,\n"
+        "meta-event description, data length, text payload and the analysis annotation\n"
+        "(strand, sounding length + gap, chord and tuplet marks).\n"
+        "\n"
+        "  --after read        list the file as read (the default)\n"
+        "  --after initialise  run the transcription first, so the library's bar markers,\n"
+        "                      moved onsets and annotations show\n"
+        "\n"
+        "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
+        runListCommand,
+    },
 };
 
 bool isHelpRequest(const std::string& arg) {
