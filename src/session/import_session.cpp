@@ -1,7 +1,7 @@
 #include "session/import_session.h"
 
+#include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
-#include "markers/meta_markers.h"
 #include "midi/midi_file_reader.h"
 
 namespace vl {
@@ -48,9 +48,7 @@ bool ImportSession::reread() {
     return false;
 }
 
-void ImportSession::computeChannelMasks() {
-    for (MidiTrack& t : tracks_.tracks) t.channelMask = t.realChannelMask();
-}
+void ImportSession::computeChannelMasks() { vl::computeChannelMasks(tracks_); }
 
 void ImportSession::buildQuantisationSettings() {
     // Swing detection reads the tracks' swing statistics; until the
@@ -90,7 +88,10 @@ bool ImportSession::locateBarLines(int /*flag*/) {
     return located;
 }
 
-void ImportSession::removeBarGroups() { state_ &= ~state::BarGroups; }
+void ImportSession::removeBarGroups() {
+    vl::removeBarGroups(tracks_);
+    state_ &= ~state::BarGroups;
+}
 
 bool ImportSession::firstQuantising() {
     bool changed = false;
@@ -129,22 +130,19 @@ bool ImportSession::durationsThenStrands(std::string_view caption1, std::string_
 
 void ImportSession::clearStrands() {
     strands_.clear();
-    for (MidiTrack& t : tracks_.tracks)
-        for (MidiEvent& e : t.events) e.clearStrand();
+    resetStrands(tracks_);
     state_ &= ~state::Strands;
 }
 
 void ImportSession::clearDurations() {
     strands_.clear();
-    for (MidiTrack& t : tracks_.tracks)
-        for (MidiEvent& e : t.events) e.clearStrandAndDurations();
+    resetAssessment(tracks_);
     state_ &= ~(state::Durations | state::Strands);
 }
 
 void ImportSession::clearAllAnnotations() {
     strands_.clear();
-    for (MidiTrack& t : tracks_.tracks)
-        for (MidiEvent& e : t.events) e.resetAnnotations();
+    resetAllAnnotations(tracks_);
     state_ &= ~(state::Durations | state::Strands);
 }
 
@@ -177,7 +175,10 @@ void ImportSession::insertFiducialEvents() {
     state_ |= state::AnyFiducials;
 }
 
-void ImportSession::removeFiducialEvents() { state_ &= ~state::AnyFiducials; }
+void ImportSession::removeFiducialEvents() {
+    removeAllMarkers(tracks_);
+    state_ &= ~state::AnyFiducials;
+}
 
 int32_t ImportSession::analyseTripletsAndSwing() {
     const int32_t n = strandCount();
