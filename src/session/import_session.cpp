@@ -1,5 +1,9 @@
 #include "session/import_session.h"
 
+#include <algorithm>
+
+#include "analysis/illegal_events.h"
+#include "analysis/swing_detection.h"
 #include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
 #include "midi/midi_file_reader.h"
@@ -51,16 +55,21 @@ bool ImportSession::reread() {
 void ImportSession::computeChannelMasks() { vl::computeChannelMasks(tracks_); }
 
 void ImportSession::buildQuantisationSettings() {
-    // Swing detection reads the tracks' swing statistics; until the
-    // quantisation grid exists no swing is found.
-    tracks_.swingDetected = 0;
+    const ResolutionSettings& settings = resolutionSettings();
+    const uint32_t options = settings.triplets != 0 ? kQuantiseTriplets : 0;
+    quantisation_.build(header_.division, settings.quantisationBeat, live_, options);
+    const uint8_t swing = settings.swing != 0 ? detectSwing(tracks_) : 0;
+    tracks_.swingDetected = swing;
+    quantisation_.setSwingDetected(swing);
 }
 
 int32_t ImportSession::eliminateIllegalEvents() {
-    int32_t deleted = 0;
-    runTrackStep(progress(), tracks_, caption::EliminateIllegal,
-                 [](MidiTrack&, size_t) { return true; });
-    return deleted;
+    int64_t deleted = 0;
+    runTrackStep(progress(), tracks_, caption::EliminateIllegal, [&](MidiTrack& track, size_t) {
+        deleted += vl::eliminateIllegalEvents(track, progress());
+        return true;
+    });
+    return static_cast<int32_t>(std::min<int64_t>(deleted, INT32_MAX));
 }
 
 void ImportSession::removeInitialDelay() {

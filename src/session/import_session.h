@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/quantisation_settings.h"
 #include "midi/midi_file_header.h"
 #include "listing/text_listing.h"
 #include "midi/track_set.h"
@@ -81,6 +82,8 @@ public:
     // The settings record of this session's kind (files or live input).
     ResolutionSettings& resolutionSettings() { return app_.settingsForLiveFlag(live_); }
 
+    const QuantisationSettings& quantisation() const { return quantisation_; }
+
     int32_t strandCount() const { return static_cast<int32_t>(strands_.size()); }
     const std::vector<Strand>& strands() const { return strands_; }
 
@@ -136,6 +139,7 @@ private:
     std::string path_;
     uint32_t errorWord_ = 0;
     uint32_t state_ = 0;
+    QuantisationSettings quantisation_;
     std::vector<Strand> strands_;
     std::unique_ptr<ItemList> items_;
     size_t itemPosition_ = 0;

@@ -1,0 +1,64 @@
+#include "analysis/illegal_events.h"
+
+#include <limits>
+
+#include "analysis/track_operations.h"
+#include "analysis/track_step_driver.h"
+#include "markers/bar_groups.h"
+#include "markers/marker_events.h"
+
+namespace vl {
+
+namespace {
+
+// Keys above 127 exist only in the library's own marker notes (placeholder
+// rests); they stand for no sounding key and are never illegal.
+bool isPlaceholderKey(int key) { return key >= SoundingNotes::kKeys; }
+
+// Whether the event is legal against the notes sounding so far; the table is
+// updated for the legal ones. Events that are no notes are always legal.
+bool acceptEvent(const MidiEvent& e, SoundingNotes& sounding) {
+    if (isNoteCombined(e) && isPlaceholderKey(keyOf(e))) return true;
+    if (isNoteOnCombined(e)) {
+        const int channel = channelOf(e);
+        const int key = keyOf(e);
+        if (sounding.isSounding(key, channel)) return false;
+        sounding.markSounding(key, channel, e.strand);
+        return true;
+    }
+    if (isNoteOffCombined(e)) {
+        const int channel = channelOf(e);
+        const int key = keyOf(e);
+        if (!sounding.isSounding(key, channel)) return false;
+        sounding.markSilent(key, channel);
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t eliminateIllegalEvents(MidiTrack& track, ProgressReporter& progress) {
+    SoundingNotes sounding;
+    size_t deleted = 0;
+    bool cancelled = false;
+    {
+        EventProgress events(progress, track.size());
+        size_t index = 0;
+        for (MidiEvent& e : track.events) {
+            if (events.cancelledAt(index++)) {
+                cancelled = true;
+                break;
+            }
+            if (acceptEvent(e, sounding)) continue;
+            e.neutralise();
+            ++deleted;
+        }
+        // After a cancel the host would stop a reporting purge at once; the
+        // deletions already made are purged quietly so that none stays behind.
+        if (deleted != 0) purgeDeleted(track, cancelled ? nullptr : &events);
+    }
+    constexpr size_t kMax = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(deleted > kMax ? kMax : deleted);
+}
+
+}  // namespace vl
