@@ -49,7 +49,9 @@ std::string smpteOffsetText(const MidiMessage& m) {
 // 2 to the power dd; a power that does not fit an int is shown as "2^dd".
 std::string denominatorText(uint8_t dd) {
     if (dd <= 30) return std::to_string(1 << dd);
-    return "2^" + std::to_string(dd);
+    std::string text = "2^";
+    text += std::to_string(dd);
+    return text;
 }
 
 std::string timeSignatureText(const MidiMessage& m) {
@@ -105,7 +107,12 @@ std::string noteOnAnnotation(const MidiEvent& e, uint32_t analysisState) {
     }
     text += ' ';
     const unsigned swing = (e.flags & 0x700u) >> 8;
-    text += swing != 0 ? "s" + std::to_string(static_cast<int>(swing) - 1) : " ";
+    if (swing != 0) {
+        text += 's';
+        text += std::to_string(static_cast<int>(swing) - 1);
+    } else {
+        text += ' ';
+    }
     return text;
 }
 
@@ -157,7 +164,10 @@ std::string metaDescriptionText(const MidiMessage& m) {
 
 std::string dataLengthText(const MidiMessage& m) {
     if (!m.isMeta() && !m.isSysex()) return {};
-    return "[" + std::to_string(m.payload.length()) + "]";
+    std::string text = "[";
+    text += std::to_string(m.payload.length());
+    text += ']';
+    return text;
 }
 
 std::string payloadText(const MidiMessage& m) {

@@ -62,9 +62,7 @@ TEST(RiffReaderTest, NotFoundCases) {
 }
 
 TEST(RiffReaderTest, FormSizeIsOnlyBelievedAsFarAsTheFileReaches) {
-    const Bytes inner = riffChunk("data", {1, 2});
-    Bytes body = {'R', 'M', 'I', 'D'};
-    body.insert(body.end(), inner.begin(), inner.end());
+    const Bytes body = concat({{'R', 'M', 'I', 'D'}, riffChunk("data", {1, 2})});
     EXPECT_EQ(dataOffsetOf(riffChunk("RIFF", body, 0xFFFFFFFF)), 20u);
 }
 
