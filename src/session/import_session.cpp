@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/bar_line_location.h"
+#include "analysis/duration_assessment.h"
 #include "analysis/illegal_events.h"
 #include "analysis/swing_detection.h"
 #include "analysis/track_set_operations.h"
@@ -90,9 +92,9 @@ void ImportSession::insertMetaMarkers() {
     state_ |= state::MetaMarkers;
 }
 
-bool ImportSession::locateBarLines(int /*flag*/) {
-    const bool located = runTrackStep(progress(), tracks_, caption::LocateBarLines,
-                                      [](MidiTrack&, size_t) { return true; });
+bool ImportSession::locateBarLines(int flag) {
+    const bool located =
+        vl::locateBarLines(tracks_, flag == 1, progress(), caption::LocateBarLines);
     if (located) state_ |= state::BarGroups;
     return located;
 }
@@ -112,8 +114,7 @@ bool ImportSession::firstQuantising() {
 
 bool ImportSession::assessDurations(std::string_view title) {
     strands_.clear();
-    const bool assessed =
-        runTrackStep(progress(), tracks_, title, [](MidiTrack&, size_t) { return true; });
+    const bool assessed = vl::assessDurations(tracks_, progress(), title);
     state_ |= state::Durations;
     return assessed;
 }

@@ -1,0 +1,39 @@
+#pragma once
+// Bar-line location: walks a track, follows its time signatures (real ones and
+// time-signature meta markers) and inserts a bar marker at every bar line. In
+// the second mode each bar line gets a whole bar group instead: proprietary
+// note-offs of the notes sounding across it, the bar marker, then their
+// proprietary note-ons.
+
+#include <cstddef>
+#include <string_view>
+
+#include "midi/midi_track.h"
+#include "midi/track_set.h"
+#include "session/progress_reporter.h"
+
+namespace vl {
+
+// A track never receives more bar markers than this. No real music has that
+// many bars, but a hostile file (division 1 and a delta of 2^28 ticks) would
+// ask for tens of millions; past the limit the bars are still counted, so the
+// markers already placed stay right, but no more are inserted.
+inline constexpr size_t kMaxBarMarkersPerTrack = 100000;
+// The same limit for all tracks of one set together, so that a file made of
+// thousands of tiny tracks cannot multiply the per-track limit.
+inline constexpr size_t kMaxBarMarkersPerSet = 1000000;
+
+// Inserts the bar markers (withBarGroups: bar groups with all three parts) into
+// one track and returns how many bar markers it inserted. Progress is reported
+// per event; when the host cancels, the walk stops, the markers placed so far
+// stay and cancelled is set. A track with no note-on and nothing after tick 0
+// receives nothing. At most maxBarMarkers are inserted.
+size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
+                             bool& cancelled, size_t maxBarMarkers = kMaxBarMarkersPerTrack);
+
+// Runs locateBarLinesInTrack on every track as one progress step with this
+// caption and the item word "Track". False when the host cancelled.
+bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
+                    std::string_view caption);
+
+}  // namespace vl

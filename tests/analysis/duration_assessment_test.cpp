@@ -1,0 +1,423 @@
+// Note-duration assessment: sounding length and gap of single notes, what
+// ends a gap (bar marker, next note of the channel and strand), saturation of
+// the 16-bit words, the re-assessment of one note and of one bar, and the
+// whole-track pass checked against the per-note walk on random tracks.
+
+#include "analysis/duration_assessment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "markers/marker_text.h"
+#include "markers/track_listing.h"
+#include "platform/host_messages.h"
+#include "session/progress_reporter.h"
+
+namespace vl {
+namespace {
+
+using test::noteOff;
+using test::noteOn;
+using test::TrackBuilder;
+
+const char* const kBar = "KQVLBAR";
+
+MidiMessage cc(uint8_t channel, uint8_t controller) {
+    return MidiMessage::channel(kind::ControlChange, channel, controller, 0);
+}
+
+EventPos posAt(MidiTrack& track, size_t index) {
+    return std::next(track.begin(), static_cast<std::ptrdiff_t>(index));
+}
+
+// duration1, duration2 and the 0x8000 flag of one event.
+struct Durations {
+    int d1;
+    int d2;
+    bool output = false;
+    bool operator==(const Durations&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Durations& d) {
+    return os << "{" << d.d1 << ", " << d.d2 << (d.output ? ", 0x8000}" : "}");
+}
+
+std::vector<Durations> durations(const MidiTrack& track) {
+    std::vector<Durations> out;
+    for (const MidiEvent& e : track.events)
+        out.push_back({e.duration1, e.duration2, e.testFlags(flag::Output)});
+    return out;
+}
+
+bool assess(MidiTrack& track) {
+    ProgressReporter quiet;  // no host window: nothing is sent, never cancelled
+    return assessTrack(track, quiet);
+}
+
+// Every event gets flag 0x8000 and durations that no assessment would write.
+void scribble(MidiTrack& track) {
+    for (MidiEvent& e : track.events) {
+        e.orFlags(flag::Output);
+        e.duration1 = 7777;
+        e.duration2 = 5555;
+    }
+}
+
+// ---- Single notes ----------------------------------------------------------
+
+struct NoteCase {
+    const char* name;
+    MidiTrack track;
+    std::vector<Durations> expected;  // per event, after assessTrack
+};
+
+MidiTrack withStrands(MidiTrack track, const std::vector<int16_t>& strands) {
+    auto p = track.begin();
+    for (int16_t s : strands) (p++)->strand = s;
+    return track;
+}
+
+TEST(DurationAssessment, LengthAndGapOfEachNote) {
+    std::vector<NoteCase> cases;
+    cases.push_back({"note of 96, next note 48 after its note-off; the last note has no gap",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(96, noteOff(0, 60))
+                         .at(144, noteOn(0, 62))
+                         .at(240, noteOff(0, 62))
+                         .take(),
+                     {{144, 96}, {144, 96}, {96, 96}, {96, 96}}});
+    cases.push_back({"a bar marker ends the gap before the next note",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(96, noteOff(0, 60))
+                         .marker(384, kBar)
+                         .at(400, noteOn(0, 62))
+                         .at(500, noteOff(0, 62))
+                         .take(),
+                     {{384, 96}, {384, 96}, {0, 0}, {100, 100}, {100, 100}}});
+    cases.push_back({"other channels, other events and note-offs do not end the gap",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(50, noteOn(1, 40))
+                         .at(96, noteOff(0, 60))
+                         .at(100, cc(0, 7))
+                         .at(150, noteOff(1, 40))
+                         .at(200, noteOn(0, 64))
+                         .at(210, noteOff(0, 64))
+                         .take(),
+                     {{200, 96}, {100, 100}, {200, 96}, {0, 0}, {100, 100}, {10, 10}, {10, 10}}});
+    cases.push_back({"a proprietary note-on ends the gap; a proprietary pair is measured",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(96, noteOff(0, 60))
+                         .at(120, proprietaryNoteMessage(true, 0, 62))
+                         .at(150, proprietaryNoteMessage(false, 0, 62))
+                         .take(),
+                     {{120, 96}, {120, 96}, {30, 30}, {30, 30}}});
+    cases.push_back({"the note-off of a note is the first one of its key; a note-on "
+                     "without note-off keeps 0",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(10, noteOn(0, 60))
+                         .at(40, noteOff(0, 60))
+                         .at(60, noteOff(0, 60))
+                         .at(80, noteOn(0, 70))
+                         .take(),
+                     // both note-ons end at 40; the shared note-off carries the later one's
+                     // numbers
+                     {{80, 40}, {70, 30}, {70, 30}, {0, 0}, {0, 0}}});
+    cases.push_back({"with strands the gap runs to the next note of the same strand",
+                     withStrands(TrackBuilder()
+                                     .at(0, noteOn(0, 60))
+                                     .at(96, noteOff(0, 60))
+                                     .at(120, noteOn(0, 48))
+                                     .at(200, noteOff(0, 48))
+                                     .at(300, noteOn(0, 62))
+                                     .at(310, noteOff(0, 62))
+                                     .take(),
+                                 {0, -1, 1, -1, 0, -1}),
+                     {{300, 96}, {300, 96}, {80, 80}, {80, 80}, {10, 10}, {10, 10}}});
+    cases.push_back({"without strands any note of the channel ends the gap",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(96, noteOff(0, 60))
+                         .at(120, noteOn(0, 48))
+                         .at(200, noteOff(0, 48))
+                         .at(300, noteOn(0, 62))
+                         .at(310, noteOff(0, 62))
+                         .take(),
+                     {{120, 96}, {120, 96}, {180, 80}, {180, 80}, {10, 10}, {10, 10}}});
+    cases.push_back({"a note-on at the note-off's tick but before it in the list does not "
+                     "end the gap",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(96, noteOn(0, 62))
+                         .at(96, noteOff(0, 60))
+                         .at(150, noteOff(0, 62))
+                         .at(200, noteOn(0, 64))
+                         .at(201, noteOff(0, 64))
+                         .take(),
+                     {{200, 96}, {104, 54}, {200, 96}, {104, 54}, {1, 1}, {1, 1}}});
+    cases.push_back({"above 65535 ticks the words saturate",
+                     TrackBuilder()
+                         .at(0, noteOn(0, 60))
+                         .at(70000, noteOff(0, 60))
+                         .at(80000, noteOn(0, 62))
+                         .at(140000, noteOff(0, 62))
+                         .at(150000, noteOn(0, 64))
+                         .at(150001, noteOff(0, 64))
+                         .take(),
+                     {{65535, 65535},
+                      {65535, 65535},
+                      {65535, 60000},
+                      {65535, 60000},
+                      {1, 1},
+                      {1, 1}}});
+    for (NoteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The per-note operation, on every event after clearing, gives the same.
+        MidiTrack single = c.track;
+        for (MidiEvent& e : single.events) e.clearDurations();
+        for (EventPos p = single.begin(); p != single.end(); ++p) assessNote(single, p);
+        EXPECT_EQ(durations(single), c.expected);
+
+        scribble(c.track);
+        EXPECT_TRUE(assess(c.track));
+        EXPECT_EQ(durations(c.track), c.expected);
+    }
+}
+
+TEST(DurationAssessment, AssessNoteReportsWhatItWrote) {
+    MidiTrack t = TrackBuilder()
+                      .at(0, noteOn(0, 60))
+                      .at(96, noteOff(0, 60))
+                      .marker(384, kBar)
+                      .at(400, noteOn(0, 62))  // never ends
+                      .at(400, cc(0, 1))
+                      .take();
+    scribble(t);
+    EXPECT_TRUE(assessNote(t, posAt(t, 0)));
+    EXPECT_FALSE(assessNote(t, posAt(t, 1)));  // a note-off is no note-on
+    EXPECT_TRUE(assessNote(t, posAt(t, 2)));
+    EXPECT_FALSE(assessNote(t, posAt(t, 3)));
+    EXPECT_FALSE(assessNote(t, posAt(t, 4)));
+    EXPECT_FALSE(assessNote(t, t.end()));
+    const std::vector<Durations> expected = {
+        {384, 96}, {384, 96}, {0, 0}, {7777, 5555, true}, {7777, 5555, true}};
+    EXPECT_EQ(durations(t), expected);
+}
+
+// ---- Re-assessment ---------------------------------------------------------
+
+TEST(DurationAssessment, ReassessingANoteOffMeasuresItsNoteAgain) {
+    MidiTrack t = TrackBuilder()
+                      .at(0, noteOn(0, 60))
+                      .at(10, noteOn(0, 64))
+                      .at(96, noteOff(0, 60))
+                      .at(100, noteOff(0, 64))
+                      .at(192, noteOn(0, 62))
+                      .at(200, noteOff(0, 62))
+                      .at(210, cc(0, 1))
+                      .at(220, noteOff(0, 90))  // no note-on anywhere before it
+                      .take();
+    EXPECT_TRUE(assess(t));
+    // The note-off of key 60 moves from 96 to 150, after the note-off of 64.
+    MidiEvent off60 = *posAt(t, 2);
+    t.erase(posAt(t, 2));
+    t.insertBefore(posAt(t, 3), 42, off60);  // 42 ticks before the note-on at 192
+    ASSERT_EQ(test::listTrack(t)[3], (test::Timed{150, "off 0 60"}));
+
+    EXPECT_TRUE(reassessEvent(t, posAt(t, 3)));
+    EXPECT_EQ(durations(t)[0], (Durations{192, 150}));
+    EXPECT_EQ(durations(t)[3], (Durations{192, 150}));
+    // The other note is untouched: its gap still ran to 192 from 100.
+    EXPECT_EQ(durations(t)[1], (Durations{182, 90}));
+
+    EXPECT_TRUE(reassessEvent(t, posAt(t, 4)));  // a note-on is assessed itself
+    EXPECT_FALSE(reassessEvent(t, posAt(t, 6)));  // a control change
+    EXPECT_FALSE(reassessEvent(t, posAt(t, 7)));  // a note-off without note-on
+    EXPECT_FALSE(reassessEvent(t, t.end()));
+}
+
+// Three bars of notes; the tests scribble over every duration and then
+// re-assess one bar.
+MidiTrack threeBars() {
+    return TrackBuilder()
+        .marker(0, kBar)
+        .at(0, noteOn(0, 60))
+        .at(300, noteOff(0, 60))
+        .marker(384, kBar)
+        .at(384, noteOn(0, 62))
+        .at(500, noteOff(0, 62))
+        .at(600, noteOn(0, 64))
+        .marker(768, kBar)
+        .at(768, noteOn(0, 65))
+        .at(800, noteOff(0, 64))  // ends in the third bar
+        .at(900, noteOff(0, 65))
+        .take();
+}
+
+TEST(DurationAssessment, ReassessBarRemeasuresOnlyThatBar) {
+    // Indices: 0 bar, 1 on60, 2 off60, 3 bar, 4 on62, 5 off62, 6 on64,
+    // 7 bar (768), 8 on65, 9 off64 (800), 10 off65 (900). The note of key 64
+    // crosses into the third bar: its note-off, outside the bar, is written
+    // too, and nothing after that note-off ends its gap.
+    struct Case {
+        const char* name;
+        size_t position;
+        bool stepBackFirst;
+    };
+    const std::vector<Case> cases = {
+        {"from a note inside the bar", 5, false},
+        {"from the bar's own marker", 3, false},
+        {"stepping back from the marker that ends the bar", 7, true},
+    };
+    const Durations s{7777, 5555, true};
+    const std::vector<Durations> expected = {
+        s, s, s, {0, 0}, {216, 116}, {216, 116}, {200, 200}, s, s, {200, 200}, s};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MidiTrack t = threeBars();
+        ASSERT_EQ(test::listTrack(t)[7], (test::Timed{768, kBar}));
+        scribble(t);
+        reassessBar(t, posAt(t, c.position), c.stepBackFirst);
+        EXPECT_EQ(durations(t), expected);
+    }
+}
+
+TEST(DurationAssessment, ReassessBarLeavesTheNumbersOfNotesFromEarlierBars) {
+    // The note-off of key 64 lies in the third bar, its note-on in the second:
+    // the note is not re-measured, and its note-off keeps what it carries.
+    MidiTrack t = threeBars();
+    scribble(t);
+    reassessBar(t, posAt(t, 10), false);
+    const Durations s{7777, 5555, true};
+    const std::vector<Durations> expected = {
+        s, s, s, s, s, s, s, {0, 0}, {132, 132}, {7777, 5555, false}, {132, 132}};
+    EXPECT_EQ(durations(t), expected);
+}
+
+TEST(DurationAssessment, ReassessBarFromTheFirstEventTakesTheFirstBar) {
+    MidiTrack t = TrackBuilder()
+                      .at(0, noteOn(0, 60))
+                      .at(100, noteOff(0, 60))
+                      .marker(384, kBar)
+                      .at(384, noteOn(0, 62))
+                      .at(400, noteOff(0, 62))
+                      .take();
+    scribble(t);
+    reassessBar(t, t.begin(), true);
+    const Durations s{7777, 5555, true};
+    const std::vector<Durations> expected = {{384, 100}, {384, 100}, s, s, s};
+    EXPECT_EQ(durations(t), expected);
+}
+
+// ---- Whole track against the per-note walk -----------------------------------
+
+// A random track: notes on three channels and a few keys (overlapping notes of
+// one key, velocity-0 note-offs, notes that never end, stray note-offs),
+// proprietary notes, bar markers, control changes, random strands.
+MidiTrack randomTrack(std::mt19937& rng, size_t events) {
+    std::uniform_int_distribution<int> kindOf(0, 99);
+    std::uniform_int_distribution<int> channelOf(0, 2);
+    std::uniform_int_distribution<int> keyOf(60, 64);
+    std::uniform_int_distribution<int> strandOf(-1, 2);
+    std::uniform_int_distribution<int> deltaOf(0, 60);
+    MidiTrack t(96);
+    for (size_t i = 0; i < events; ++i) {
+        const int k = kindOf(rng);
+        const auto channel = static_cast<uint8_t>(channelOf(rng));
+        const auto key = static_cast<uint8_t>(keyOf(rng));
+        MidiMessage m;
+        if (k < 35)
+            m = noteOn(channel, key);
+        else if (k < 60)
+            m = noteOff(channel, key);
+        else if (k < 70)
+            m = MidiMessage::channel(kind::NoteOn, channel, key, 0);
+        else if (k < 78)
+            m = proprietaryNoteMessage(k < 74, channel, key);
+        else if (k < 86)
+            m = MidiMessage::markerText(kBar);
+        else
+            m = cc(channel, 1);
+        MidiEvent e(static_cast<uint32_t>(deltaOf(rng) < 20 ? 0 : deltaOf(rng)), m);
+        e.strand = static_cast<int16_t>(strandOf(rng));
+        if (k % 3 == 0) e.orFlags(flag::Output);
+        t.append(e);
+    }
+    return t;
+}
+
+TEST(DurationAssessment, TrackPassMatchesThePerNoteWalkOnRandomTracks) {
+    std::mt19937 rng(20240611);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        MidiTrack fast = randomTrack(rng, 10 + static_cast<size_t>(round) * 2);
+        MidiTrack reference = fast;
+        EXPECT_TRUE(assess(fast));
+        for (MidiEvent& e : reference.events) e.clearDurations();
+        for (EventPos p = reference.begin(); p != reference.end(); ++p) assessNote(reference, p);
+        ASSERT_EQ(durations(fast), durations(reference));
+    }
+}
+
+// ---- Progress and cancel -----------------------------------------------------
+
+struct CancellingHost {
+    static inline int32_t cancelFromPercent = 101;
+    static intptr_t handle(void*, uint32_t, uintptr_t, intptr_t lparam) {
+        const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
+        return r->line == 2 && r->percent >= cancelFromPercent ? 1 : 0;
+    }
+};
+
+class DurationAssessmentProgress : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setHostMessageHandler(&CancellingHost::handle);
+        reporter.setTarget(reinterpret_cast<void*>(0x77), 0x8001);
+    }
+    void TearDown() override {
+        setHostMessageHandler(nullptr);
+        CancellingHost::cancelFromPercent = 101;
+    }
+    ProgressReporter reporter;
+};
+
+TEST_F(DurationAssessmentProgress, CancelStopsTheTrackWhereItIs) {
+    MidiTrack t = TrackBuilder()
+                      .at(0, noteOn(0, 60))
+                      .at(96, noteOff(0, 60))
+                      .at(192, noteOn(0, 62))
+                      .at(288, noteOff(0, 62))
+                      .take();
+    scribble(t);
+    // Four events: index 2 is the first at 75 percent.
+    CancellingHost::cancelFromPercent = 75;
+    EXPECT_FALSE(assessTrack(t, reporter));
+    const Durations s{7777, 5555, true};
+    const std::vector<Durations> expected = {{192, 96}, {192, 96}, s, s};
+    EXPECT_EQ(durations(t), expected);
+}
+
+TEST_F(DurationAssessmentProgress, WholeSetStep) {
+    TrackSet set;
+    set.appendTrack(TrackBuilder().at(0, noteOn(0, 60)).at(96, noteOff(0, 60)).take());
+    set.appendTrack(TrackBuilder().at(0, noteOn(1, 60)).at(48, noteOff(1, 60)).take());
+    EXPECT_TRUE(assessDurations(set, reporter, "Assessing MIDI note durations..."));
+    EXPECT_EQ(set.tracks[0].events.front().duration2, 96);
+    EXPECT_EQ(set.tracks[1].events.front().duration2, 48);
+
+    CancellingHost::cancelFromPercent = 0;
+    EXPECT_FALSE(assessDurations(set, reporter, "Reassessing MIDI note durations..."));
+}
+
+}  // namespace
+}  // namespace vl
