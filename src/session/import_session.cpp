@@ -4,6 +4,7 @@
 
 #include "analysis/bar_line_location.h"
 #include "analysis/duration_assessment.h"
+#include "analysis/first_quantising.h"
 #include "analysis/illegal_events.h"
 #include "analysis/swing_detection.h"
 #include "analysis/track_set_operations.h"
@@ -105,9 +106,13 @@ void ImportSession::removeBarGroups() {
 }
 
 bool ImportSession::firstQuantising() {
+    if (!quantisation_.isBuilt()) buildQuantisationSettings();
     bool changed = false;
-    runTrackStep(progress(), tracks_, caption::FirstQuantising,
-                 [](MidiTrack&, size_t) { return true; });
+    const ResolutionSettings& settings = resolutionSettings();
+    runTrackStep(progress(), tracks_, caption::FirstQuantising, [&](MidiTrack& track, size_t) {
+        changed |= firstQuantiseTrack(track, quantisation_, settings, progress());
+        return true;
+    });
     state_ |= state::FirstQuantised;
     return changed;
 }
