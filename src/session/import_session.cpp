@@ -60,7 +60,7 @@ void ImportSession::computeChannelMasks() { vl::computeChannelMasks(tracks_); }
 void ImportSession::buildQuantisationSettings() {
     const ResolutionSettings& settings = resolutionSettings();
     const uint32_t options = settings.triplets != 0 ? kQuantiseTriplets : 0;
-    quantisation_.build(header_.division, settings.quantisationBeat, live_, options);
+    quantisation_.build(tracks_.division, settings.quantisationBeat, live_, options);
     const uint8_t swing = settings.swing != 0 ? detectSwing(tracks_) : 0;
     tracks_.swingDetected = swing;
     quantisation_.setSwingDetected(swing);
