@@ -1,4 +1,4 @@
-// Statistics, item descriptions and the item viewer. Not built yet: each
+// Statistics and the item viewer. Not built yet: each
 // answers with its null value.
 #include "interface/export_guard.h"
 
@@ -8,11 +8,6 @@ using vl::toBool;
 using vl::withSession;
 
 extern "C" {
-
-VLMIDIIN_API vlBool VliGetDescription(const ImportItem*, char* buffer, uint32_t size) {
-    if (buffer != nullptr && size > 0) buffer[0] = 0;
-    return 0;
-}
 
 VLMIDIIN_API vlBool VlMidiStatisticsCompute(ImportSession*, int32_t record[29]) {
     (void)record;
