@@ -1,5 +1,6 @@
 // The host's walk: one item list at a time (start items, guide strand or a
 // strand), handed out item by item into the host's buffer.
+#include "notation/item_builder.h"
 #include "notation/program_lookup.h"
 #include "session/import_session.h"
 
@@ -14,10 +15,10 @@ void ImportSession::discardItems() {
     itemPosition_ = 0;
 }
 
-bool ImportSession::buildStrandItems(size_t /*strandIndex*/) {
-    // Item building from strands comes with the notation output; until then
-    // no list can be built.
-    return false;
+bool ImportSession::buildStrandItems(size_t strandIndex) {
+    items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strands_[strandIndex]));
+    itemPosition_ = 0;
+    return true;
 }
 
 bool ImportSession::getFirstStrand() {
@@ -44,12 +45,16 @@ bool ImportSession::getGuideStrand() {
     discardItems();
     strandPosition_ = SIZE_MAX;
     if (tracks_.empty()) return false;
-    return false;
+    items_ = std::make_unique<ItemList>(buildGuideItems(tracks_.tracks.front()));
+    itemPosition_ = 0;
+    return true;
 }
 
 bool ImportSession::getStartItems() {
     discardItems();
-    return false;
+    items_ = std::make_unique<ItemList>(buildStartItems(tracks_));
+    itemPosition_ = 0;
+    return true;
 }
 
 bool ImportSession::getFirstItem(ImportItem* out) {
