@@ -9,6 +9,7 @@
 #include "analysis/swing_detection.h"
 #include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
+#include "notation/strand_assignment.h"
 #include "midi/midi_file_reader.h"
 
 namespace vl {
@@ -124,22 +125,20 @@ bool ImportSession::assessDurations(std::string_view title) {
     return assessed;
 }
 
-bool ImportSession::assignStrands(std::string_view title) {
+int32_t ImportSession::assignStrands(std::string_view title) {
     if ((state_ & state::Durations) != 0) {
         if ((state_ & state::Strands) != 0) clearStrands();
     } else {
         assessDurations(caption::ReassessDurations);
     }
-    progress().beginStep(title, static_cast<int32_t>(tracks_.size()), "Track");
-    for (size_t i = 0; i < tracks_.size(); ++i) {
-        if (progress().item(static_cast<uint32_t>(i)) != 0) break;
-    }
-    state_ |= state::Strands;
-    return true;
+    const int32_t result =
+        vl::assignStrands(tracks_, strands_, progress(), title, resolutionSettings());
+    state_ |= state::Strands;  // also when cancelled: the strands found so far stay
+    return result;
 }
 
-bool ImportSession::durationsThenStrands(std::string_view caption1, std::string_view caption2) {
-    if (!assessDurations(caption1)) return false;
+int32_t ImportSession::durationsThenStrands(std::string_view caption1, std::string_view caption2) {
+    if (!assessDurations(caption1)) return 0;
     return assignStrands(caption2);
 }
 

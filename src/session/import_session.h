@@ -100,8 +100,9 @@ public:
     void removeBarGroups();
     bool firstQuantising();
     bool assessDurations(std::string_view caption);
-    bool assignStrands(std::string_view caption);
-    bool durationsThenStrands(std::string_view caption1, std::string_view caption2);
+    // The number of strands, or -1 when the host cancelled.
+    int32_t assignStrands(std::string_view caption);
+    int32_t durationsThenStrands(std::string_view caption1, std::string_view caption2);
     void clearStrands();
     void clearDurations();
     void clearAllAnnotations();
