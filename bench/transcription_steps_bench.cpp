@@ -5,6 +5,8 @@
 // step is read from the progress captions the driver sends. Prints one row
 // per step with the growth between sizes (about 10 per tenfold when linear).
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -138,6 +140,29 @@ intptr_t recordStep(void*, uint32_t, uintptr_t, intptr_t lparam) {
     return 0;
 }
 
+// Walks every list the host can ask for, item by item; returns the count.
+size_t walkAllItems(vl::ImportSession& session) {
+    size_t items = 0;
+    ImportItem item{};
+    auto walkList = [&] {
+        for (bool more = session.getFirstItem(&item); more; more = session.getNextItem(&item)) ++items;
+    };
+    if (session.getStartItems()) walkList();
+    if (session.getGuideStrand()) walkList();
+    for (bool more = session.getFirstStrand(); more; more = session.getNextStrand()) {
+        session.getStartVoicing(&item);
+        walkList();
+    }
+    return items;
+}
+
+// Peak resident set of the process so far, in MiB.
+double peakResidentMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,7 +178,7 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> order;
     std::map<std::string, std::vector<double>> stepMs;
-    std::vector<double> totals, eventCounts;
+    std::vector<double> totals, eventCounts, walks, itemCounts, strandCounts, peaks;
     for (size_t size : sizes) {
         auto session = makeSession(size, app);
         eventCounts.push_back(static_cast<double>(session->tracks().eventCount()));
@@ -170,6 +195,12 @@ int main(int argc, char** argv) {
             stepMs[name].push_back(std::chrono::duration<double, std::milli>(until - clock.marks[i].second).count());
         }
         totals.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        const auto walkStart = Clock::now();
+        itemCounts.push_back(static_cast<double>(walkAllItems(*session)));
+        walks.push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - walkStart).count());
+        strandCounts.push_back(session->strandCount());
+        peaks.push_back(peakResidentMiB());
     }
 
     std::printf("%-38s", "step (ms)");
@@ -184,6 +215,15 @@ int main(int argc, char** argv) {
     };
     for (const std::string& name : order) row(name, stepMs[name]);
     row("initialise (total)", totals);
+    row("walk every item of every list", walks);
+    auto plain = [&](const char* name, const std::vector<double>& values, const char* format) {
+        std::printf("%-38s", name);
+        for (double v : values) std::printf(format, v);
+        std::printf("\n");
+    };
+    plain("strands", strandCounts, " %12.0f");
+    plain("items handed out", itemCounts, " %12.0f");
+    plain("peak resident set so far (MiB)", peaks, " %12.1f");
     std::printf("%-38s", "events per second (total)");
     for (size_t i = 0; i < totals.size(); ++i) std::printf(" %12.0f", eventCounts[i] / (totals[i] / 1000.0));
     std::printf("\n");
