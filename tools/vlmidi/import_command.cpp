@@ -1,4 +1,5 @@
-// vlmidi import FILE: open, transcribe, and print every item list the library hands out.
+// vlmidi import FILE: open, transcribe, and print what the library hands out, as notation for a
+// musician (the default), as raw items (--items), or as JSON (--format json).
 
 #include <cstdio>
 #include <optional>
@@ -6,8 +7,10 @@
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "import_result.h"
 #include "item_printer.h"
-#include "midi_header_probe.h"
+#include "json_report.h"
+#include "musician_view.h"
 #include "open_session.h"
 #include "progress_channel.h"
 #include "vlmidiin.h"
@@ -16,22 +19,48 @@ namespace vl::cli {
 
 namespace {
 
-constexpr std::int32_t kCancelled = -1;
+enum class OutputForm { Notation, Items, Json };
 
 struct ImportOptions {
     std::string path;
     bool quiet = false;
+    bool items = false;
+    std::optional<std::string> format;  // as given; checked once all options are read
 };
 
-// Fills `options`; on a mistake returns the message to show.
-std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& options) {
+std::optional<std::string> checkFormat(const ImportOptions& options, OutputForm& form) {
+    const std::string format = options.format.value_or("text");
+    if (format == "json") {
+        if (options.items) {
+            return std::string("import: --items and --format json exclude each other");
+        }
+        form = OutputForm::Json;
+    } else if (format == "text") {
+        form = options.items ? OutputForm::Items : OutputForm::Notation;
+    } else {
+        return "import: unknown format '" + format + "' (text, json)";
+    }
+    return std::nullopt;
+}
+
+// Fills `options` and `form`; on a mistake returns the message to show.
+std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& options,
+                                        OutputForm& form) {
     bool optionsEnded = false;
     bool havePath = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && (arg == "--quiet" || arg == "-q")) {
             options.quiet = true;
+        } else if (!optionsEnded && arg == "--items") {
+            options.items = true;
+        } else if (!optionsEnded && arg == "--format") {
+            if (i + 1 >= args.size()) return std::string("import: --format needs a FORMAT");
+            options.format = args[++i];
+        } else if (!optionsEnded && arg.rfind("--format=", 0) == 0) {
+            options.format = arg.substr(arg.find('=') + 1);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return "import: unknown option '" + arg + "'";
         } else if (havePath) {
@@ -42,56 +71,36 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
         }
     }
     if (!havePath || options.path.empty()) return std::string("import: no FILE given");
-    return std::nullopt;
+    return checkFormat(options, form);
 }
 
-void printItemList(ImportSession* session) {
-    ImportItem item{};
-    for (bool more = vlImportGetFirstItem(session, &item) != 0; more;
-         more = vlImportGetNextItem(session, &item) != 0) {
-        std::printf("  %s\n", formatItemLine(item, vlImportItemText(session, &item)).c_str());
-    }
-}
-
-void printStartItems(ImportSession* session) {
-    if (vlImportGetStartItems(session) == 0) return;
-    std::printf("\nstart items\n");
-    printItemList(session);
-}
-
-void printGuideStrand(ImportSession* session) {
-    if (vlImportGetGuideStrand(session) == 0) return;
-    std::printf("\nguide strand\n");
-    printItemList(session);
-}
-
-void printStrands(ImportSession* session) {
-    const std::int32_t strandCount = vlImportStrandCount(session);
-    int number = 1;
-    for (bool more = vlImportGetFirstStrand(session) != 0; more;
-         more = vlImportGetNextStrand(session) != 0, ++number) {
-        std::printf("\nstrand %d of %d\n", number, static_cast<int>(strandCount));
-        ImportItem voicing{};
-        if (vlImportGetStartVoicing(session, &voicing) != 0) {
-            std::printf("  voicing: %s\n", formatItemLine(voicing, nullptr).c_str());
-        }
-        printItemList(session);
-    }
-}
-
-void printSummary(ImportSession* session, const std::string& path, std::int32_t strands) {
-    std::printf("file: %s\n", path.c_str());
-    if (const auto facts = findHeaderFacts(session, path)) {
-        std::printf("%s\n", describeHeader(*facts).c_str());
+void printSummary(const ImportResult& result) {
+    std::printf("file: %s\n", result.path.c_str());
+    if (result.header) {
+        std::printf("%s\n", describeHeader(*result.header).c_str());
     } else {
         std::printf("header: unknown\n");
     }
-    if (strands == kCancelled) {
+    if (result.cancelled) {
         std::printf("strands: cancelled\n");
     } else {
-        std::printf("strands: %d\n", static_cast<int>(strands));
+        std::printf("strands: %d\n", static_cast<int>(result.strandCount));
     }
-    std::printf("error word: 0x%x\n", static_cast<unsigned>(vlImportError(session)));
+    std::printf("error word: 0x%x\n", static_cast<unsigned>(result.errorWord));
+}
+
+void printResult(const ImportResult& result, OutputForm form) {
+    if (form == OutputForm::Json) {
+        std::fputs(formatJsonReport(result).c_str(), stdout);
+        return;
+    }
+    printSummary(result);
+    if (result.cancelled) return;
+    if (form == OutputForm::Items) {
+        printItemLines(result, stdout);
+    } else {
+        printMusicianView(result, stdout);
+    }
 }
 
 // Opens through vlImportOpen when progress is wanted: only that call gives the library a window
@@ -104,7 +113,7 @@ ImportSession* openFile(const ImportOptions& options, ProgressChannel* progress)
     return vlImportOpenFromName(options.path.c_str());
 }
 
-int importFile(const ImportOptions& options) {
+int importFile(const ImportOptions& options, OutputForm form) {
     std::optional<ProgressChannel> progress;
     if (!options.quiet) progress.emplace(true);
 
@@ -113,16 +122,14 @@ int importFile(const ImportOptions& options) {
 
     const std::int32_t strands = vlImportInitialise(session.get());
     if (progress) progress->finish();
-    printSummary(session.get(), options.path, strands);
-    if (strands == kCancelled) {
+    ImportResult result = captureSummary(session.get(), options.path, strands);
+    if (!result.cancelled) captureItemLists(session.get(), result);
+    printResult(result, form);
+    if (result.cancelled) {
         std::fflush(stdout);
         std::fprintf(stderr, "vlmidi: import of '%s' cancelled\n", options.path.c_str());
         return kExitCancelled;
     }
-
-    printStartItems(session.get());
-    printGuideStrand(session.get());
-    printStrands(session.get());
     return kExitSuccess;
 }
 
@@ -138,8 +145,9 @@ int runImportCommand(const Arguments& args) {
         }
     }
     ImportOptions options;
-    if (const auto mistake = parseOptions(args, options)) return usageError(*mistake, self);
-    return importFile(options);
+    OutputForm form = OutputForm::Notation;
+    if (const auto mistake = parseOptions(args, options, form)) return usageError(*mistake, self);
+    return importFile(options, form);
 }
 
 }  // namespace vl::cli

@@ -17,6 +17,8 @@ constexpr std::array<const char*, 14> kItemTypeNames{
 constexpr std::uint16_t kTextItem = 4096;
 constexpr std::uint16_t kTrackNameItem = 4098;
 
+}  // namespace
+
 std::string describeItem(const ImportItem& item) {
     std::array<char, 128> buffer{};
     if (VliGetDescription(&item, buffer.data(), static_cast<std::uint32_t>(buffer.size())) == 0) {
@@ -25,8 +27,6 @@ std::string describeItem(const ImportItem& item) {
     buffer.back() = '\0';
     return buffer.data();
 }
-
-}  // namespace
 
 std::string itemTypeName(std::uint16_t type) {
     if (type < kItemTypeNames.size()) return kItemTypeNames[type];
@@ -88,6 +88,37 @@ std::string formatItemLine(const ImportItem& item, const char* text) {
     line += "  | " + describeItem(item);
     if (text != nullptr) line += " | " + quoteText(text);
     return line;
+}
+
+namespace {
+
+void printItemList(const CapturedItems& items, std::FILE* out) {
+    for (const CapturedItem& captured : items) {
+        const char* text = captured.text ? captured.text->c_str() : nullptr;
+        std::fprintf(out, "  %s\n", formatItemLine(captured.item, text).c_str());
+    }
+}
+
+}  // namespace
+
+void printItemLines(const ImportResult& result, std::FILE* out) {
+    if (result.startItems) {
+        std::fprintf(out, "\nstart items\n");
+        printItemList(*result.startItems, out);
+    }
+    if (result.guide) {
+        std::fprintf(out, "\nguide strand\n");
+        printItemList(*result.guide, out);
+    }
+    for (const CapturedStrand& strand : result.strands) {
+        std::fprintf(out, "\nstrand %d of %d\n", strand.index + 1,
+                     static_cast<int>(result.strandCount));
+        if (strand.voicing) {
+            std::fprintf(out, "  voicing: %s\n",
+                         formatItemLine(strand.voicing->item, nullptr).c_str());
+        }
+        printItemList(strand.items, out);
+    }
 }
 
 }  // namespace vl::cli

@@ -3,11 +3,16 @@
 // text items, so that the output shows exactly what a notation program would receive.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
+#include "import_result.h"
 #include "vlmidiin.h"
 
 namespace vl::cli {
+
+// VliGetDescription's text for the item.
+std::string describeItem(const ImportItem& item);
 
 // The type names the import-lists viewer uses ("midinote", "rest", ...; "Type 4103" otherwise).
 std::string itemTypeName(std::uint16_t type);
@@ -23,5 +28,8 @@ std::uint32_t textItemIndex(const ImportItem& item);
 
 // `text` is what vlImportItemText answered for the item (null for items that are not text).
 std::string formatItemLine(const ImportItem& item, const char* text);
+
+// The start items, the guide strand and every strand (with its voicing), one line per item.
+void printItemLines(const ImportResult& result, std::FILE* out);
 
 }  // namespace vl::cli

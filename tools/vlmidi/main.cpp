@@ -18,16 +18,44 @@ namespace {
 constexpr std::array kCommands{
     Command{
         "import",
-        "import FILE [--quiet]",
-        "transcribe a MIDI file and print the items the library hands out",
+        "import FILE [OPTIONS]",
+        "transcribe a MIDI file; print its notation, raw items or JSON",
+        "Options: --items, --format text|json, --quiet (-q); details below.\n"
+        "\n"
         "Opens FILE (a Standard MIDI File or a RIFF MIDI file), runs the transcription and\n"
-        "prints the file's header, the number of strands and the error word, then the start\n"
-        "items, the guide strand and every strand, one item per line with its description.\n"
+        "prints the file's header, the number of strands and the error word, then what the\n"
+        "library hands to a notation program: the start items (key, time, tempo, swing, title),\n"
+        "the guide strand (bar lines, signatures and tempo of the first track) and every\n"
+        "strand (one line of notation: its track, MIDI channel, instrument and clef).\n"
+        "\n"
+        "The guide and the strands are shown one bar per line:\n"
+        "\n"
+        "  bar 3  | C4 q  E4 q  [C4 E4 G4]h |\n"
+        "\n"
+        "  C4 q  F#5 e.   a note: pitch (middle C is C4; flats in flat keys) and value\n"
+        "  bv w h q e s t x  breve, semibreve, minim, crotchet, quaver, semiquaver,\n"
+        "                 demisemiquaver, hemidemisemiquaver; '.' dotted, '..' double dotted\n"
+        "  [C4 E4 G4]q    a chord\n"
+        "  r q  R         a rest; a whole-bar rest\n"
+        "  ~C4 e          tied to the piece before\n"
+        "  3:C4 e  5:r s  a triplet or quintuplet member\n"
+        "  [3/4] [key G] [q=100] [prog 73 ch2] [name \"Melody\"]\n"
+        "                 signatures, tempo, program changes and texts where they occur\n"
+        "  start | ... |  what comes before the first bar line; ' ||' ends the music\n"
         "\n"
         "While the transcription runs, a progress bar is drawn on stderr when stderr is a\n"
         "terminal; Ctrl-C cancels the transcription cleanly (press it twice to stop at once).\n"
         "\n"
-        "  --quiet, -q   open without progress reports: no bar, and Ctrl-C stops at once\n"
+        "  --items        print the raw items instead: one line per item with its fields\n"
+        "                 (type, type name, action, arguments), description and text\n"
+        "  --format text  the notation view above, or the raw items with --items (default)\n"
+        "  --format json  the same result as one JSON object for programs, with the members\n"
+        "                 file, header, cancelled, strandCount, errorWord, startItems, guide\n"
+        "                 and strands (each with index, trackIndex, channel, voicing and\n"
+        "                 items); every item has type, typeName, action, arg1 to arg3 and\n"
+        "                 description, text items also textIndex and text. Track and channel\n"
+        "                 numbers count from 0; a list the library could not build is null\n"
+        "  --quiet, -q    open without progress reports: no bar, and Ctrl-C stops at once\n"
         "\n"
         "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runImportCommand,

@@ -1,0 +1,53 @@
+#pragma once
+// Everything an import hands to the host, captured once through the public interface, so that
+// the text views and the JSON output render the same result.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "midi_header_probe.h"
+#include "vlmidiin.h"
+
+namespace vl::cli {
+
+struct CapturedItem {
+    ImportItem item{};
+    std::string description;          // what VliGetDescription says about the item
+    std::optional<std::string> text;  // text items only; nothing when the library gave none
+};
+
+using CapturedItems = std::vector<CapturedItem>;
+
+struct CapturedStrand {
+    int index = 0;                          // position in the walk, from 0
+    std::optional<int> trackIndex;          // from 0; nothing when the listing does not tell
+    std::optional<CapturedItem> voicing;    // vlImportGetStartVoicing's program-change item
+    CapturedItems items;
+};
+
+struct ImportResult {
+    std::string path;
+    std::optional<MidiHeaderFacts> header;
+    std::int32_t strandCount = 0;
+    bool cancelled = false;
+    std::int32_t errorWord = 0;
+    std::optional<CapturedItems> startItems;  // nothing when the list could not be built
+    std::optional<CapturedItems> guide;
+    std::vector<CapturedStrand> strands;
+};
+
+constexpr std::uint16_t kFirstTextItemType = 4096;
+
+inline bool isTextItem(const ImportItem& item) { return item.type >= kFirstTextItemType; }
+
+// The summary facts of a transcription that ran (`initialiseResult` is what vlImportInitialise
+// answered); the item lists stay empty.
+ImportResult captureSummary(ImportSession* session, const std::string& path,
+                            std::int32_t initialiseResult);
+
+// Walks the start items, the guide strand and every strand into `result`.
+void captureItemLists(ImportSession* session, ImportResult& result);
+
+}  // namespace vl::cli

@@ -1,0 +1,157 @@
+// JSON string escaping and the writer's bookkeeping of commas, indentation and nesting.
+
+#include "json_writer.h"
+
+#include <cstdio>
+
+namespace vl::cli {
+
+namespace {
+
+// Length of the valid UTF-8 sequence at the start of `bytes`, or 0 when it is not one
+// (overlong forms, surrogates and code points above U+10FFFF are not valid).
+std::size_t validUtf8Length(std::string_view bytes) {
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    std::size_t length = 0;
+    std::uint32_t codePoint = 0;
+    std::uint32_t smallest = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, codePoint = lead & 0x1Fu, smallest = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, codePoint = lead & 0x0Fu, smallest = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, codePoint = lead & 0x07u, smallest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(bytes[i]);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        codePoint = codePoint << 6 | (next & 0x3Fu);
+    }
+    if (codePoint < smallest || codePoint > 0x10FFFF) return 0;
+    if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
+    return length;
+}
+
+void appendUnicodeEscape(std::string& out, unsigned value) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", value);
+    out += escape;
+}
+
+// The two-character escape JSON has for a byte, or 0.
+char shortEscape(unsigned char byte) {
+    switch (byte) {
+        case '"': return '"';
+        case '\\': return '\\';
+        case '\b': return 'b';
+        case '\f': return 'f';
+        case '\n': return 'n';
+        case '\r': return 'r';
+        case '\t': return 't';
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+std::string jsonQuoted(std::string_view bytes) {
+    std::string out = "\"";
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x80) {
+            const std::size_t length = validUtf8Length(bytes.substr(i));
+            if (length == 0) {
+                appendUnicodeEscape(out, byte);
+                ++i;
+            } else {
+                out.append(bytes.substr(i, length));
+                i += length;
+            }
+            continue;
+        }
+        if (const char escape = shortEscape(byte); escape != 0) {
+            out += '\\';
+            out += escape;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            appendUnicodeEscape(out, byte);
+        } else {
+            out += static_cast<char>(byte);
+        }
+        ++i;
+    }
+    return out + "\"";
+}
+
+void JsonWriter::newLine() {
+    out_ += '\n';
+    out_.append(2 * open_.size(), ' ');
+}
+
+// Puts the separator that goes before a value: nothing after a key or at the top level, else a
+// comma when the container already has members, and the line break of a block container.
+void JsonWriter::beginValue() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (open_.empty()) return;
+    Container& container = open_.back();
+    if (container.members > 0) out_ += container.layout == Layout::Inline ? ", " : ",";
+    if (container.layout == Layout::Block) newLine();
+    ++container.members;
+}
+
+void JsonWriter::begin(char bracket, bool isObject, Layout layout) {
+    beginValue();
+    // Inside an inline container everything stays on its line.
+    if (!open_.empty() && open_.back().layout == Layout::Inline) layout = Layout::Inline;
+    out_ += bracket;
+    open_.push_back(Container{layout, isObject});
+}
+
+void JsonWriter::end(char bracket) {
+    if (open_.empty()) return;
+    const Container closed = open_.back();
+    open_.pop_back();
+    if (closed.layout == Layout::Block && closed.members > 0) newLine();
+    out_ += bracket;
+    if (open_.empty()) out_ += '\n';
+}
+
+void JsonWriter::beginObject(Layout layout) { begin('{', true, layout); }
+void JsonWriter::endObject() { end('}'); }
+void JsonWriter::beginArray(Layout layout) { begin('[', false, layout); }
+void JsonWriter::endArray() { end(']'); }
+
+void JsonWriter::key(std::string_view name) {
+    beginValue();
+    out_ += jsonQuoted(name);
+    out_ += ": ";
+    afterKey_ = true;
+}
+
+void JsonWriter::string(std::string_view text) {
+    beginValue();
+    out_ += jsonQuoted(text);
+}
+
+void JsonWriter::number(std::int64_t value) {
+    beginValue();
+    out_ += std::to_string(value);
+}
+
+void JsonWriter::boolean(bool flag) {
+    beginValue();
+    out_ += flag ? "true" : "false";
+}
+
+void JsonWriter::null() {
+    beginValue();
+    out_ += "null";
+}
+
+}  // namespace vl::cli
