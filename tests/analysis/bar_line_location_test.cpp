@@ -17,26 +17,23 @@
 
 #include "markers/marker_events.h"
 #include "markers/marker_text.h"
-#include "markers/track_listing.h"
-#include "platform/host_messages.h"
 #include "session/progress_reporter.h"
+#include "support/percent_cancelling_host.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {
 
+using test::cc;
+using test::kBar;
 using test::listTrack;
 using test::metaBytes;
 using test::noteOff;
 using test::noteOn;
+using test::PercentCancellingHost;
 using test::Timed;
 using test::timeSig;
 using test::TrackBuilder;
-
-const char* const kBar = "KQVLBAR";
-
-MidiMessage cc(uint8_t controller) {
-    return MidiMessage::channel(kind::ControlChange, 0, controller, 0);
-}
 
 struct Located {
     size_t count = 0;
@@ -356,27 +353,7 @@ TEST(BarLineLocation, MarkerCountIsCappedPerTrack) {
 
 // ---- Progress and cancel -----------------------------------------------------
 
-// A host that asks to stop once the detail line reaches a percentage.
-struct CancellingHost {
-    static inline int32_t cancelFromPercent = 101;
-    static intptr_t handle(void*, uint32_t, uintptr_t, intptr_t lparam) {
-        const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
-        return r->line == 2 && r->percent >= cancelFromPercent ? 1 : 0;
-    }
-};
-
-class BarLineLocationProgress : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setHostMessageHandler(&CancellingHost::handle);
-        reporter.setTarget(reinterpret_cast<void*>(0x77), 0x8001);
-    }
-    void TearDown() override {
-        setHostMessageHandler(nullptr);
-        CancellingHost::cancelFromPercent = 101;
-    }
-    ProgressReporter reporter;
-};
+class BarLineLocationProgress : public test::PercentCancellingTest {};
 
 MidiTrack threeBars() {
     return TrackBuilder()
@@ -393,7 +370,7 @@ TEST_F(BarLineLocationProgress, CancelKeepsTheMarkersPlacedSoFar) {
     MidiTrack t = threeBars();
     // Six events: index i reports (i + 1) * 100 / 6 percent; index 3 is the
     // first at 60 or more, so the events at 0, 96 and 384 are walked.
-    CancellingHost::cancelFromPercent = 60;
+    PercentCancellingHost::cancelFromPercent = 60;
     bool cancelled = false;
     EXPECT_EQ(locateBarLinesInTrack(t, false, reporter, cancelled), 2u);
     EXPECT_TRUE(cancelled);
@@ -410,7 +387,7 @@ TEST_F(BarLineLocationProgress, WholeSetStepReportsCancel) {
 
     TrackSet again;
     again.appendTrack(threeBars());
-    CancellingHost::cancelFromPercent = 0;
+    PercentCancellingHost::cancelFromPercent = 0;
     EXPECT_FALSE(locateBarLines(again, false, reporter, "Locating bar-lines..."));
 }
 

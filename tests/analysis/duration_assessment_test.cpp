@@ -8,32 +8,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "markers/marker_text.h"
-#include "markers/track_listing.h"
-#include "platform/host_messages.h"
 #include "session/progress_reporter.h"
+#include "support/percent_cancelling_host.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {
 
+using test::cc;
+using test::kBar;
 using test::noteOff;
 using test::noteOn;
+using test::PercentCancellingHost;
+using test::posAt;
 using test::TrackBuilder;
-
-const char* const kBar = "KQVLBAR";
-
-MidiMessage cc(uint8_t channel, uint8_t controller) {
-    return MidiMessage::channel(kind::ControlChange, channel, controller, 0);
-}
-
-EventPos posAt(MidiTrack& track, size_t index) {
-    return std::next(track.begin(), static_cast<std::ptrdiff_t>(index));
-}
 
 // duration1, duration2 and the 0x8000 flag of one event.
 struct Durations {
@@ -370,26 +363,7 @@ TEST(DurationAssessment, TrackPassMatchesThePerNoteWalkOnRandomTracks) {
 
 // ---- Progress and cancel -----------------------------------------------------
 
-struct CancellingHost {
-    static inline int32_t cancelFromPercent = 101;
-    static intptr_t handle(void*, uint32_t, uintptr_t, intptr_t lparam) {
-        const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
-        return r->line == 2 && r->percent >= cancelFromPercent ? 1 : 0;
-    }
-};
-
-class DurationAssessmentProgress : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setHostMessageHandler(&CancellingHost::handle);
-        reporter.setTarget(reinterpret_cast<void*>(0x77), 0x8001);
-    }
-    void TearDown() override {
-        setHostMessageHandler(nullptr);
-        CancellingHost::cancelFromPercent = 101;
-    }
-    ProgressReporter reporter;
-};
+class DurationAssessmentProgress : public test::PercentCancellingTest {};
 
 TEST_F(DurationAssessmentProgress, CancelStopsTheTrackWhereItIs) {
     MidiTrack t = TrackBuilder()
@@ -400,7 +374,7 @@ TEST_F(DurationAssessmentProgress, CancelStopsTheTrackWhereItIs) {
                       .take();
     scribble(t);
     // Four events: index 2 is the first at 75 percent.
-    CancellingHost::cancelFromPercent = 75;
+    PercentCancellingHost::cancelFromPercent = 75;
     EXPECT_FALSE(assessTrack(t, reporter));
     const Durations s{7777, 5555, true};
     const std::vector<Durations> expected = {{192, 96}, {192, 96}, s, s};
@@ -415,7 +389,7 @@ TEST_F(DurationAssessmentProgress, WholeSetStep) {
     EXPECT_EQ(set.tracks[0].events.front().duration2, 96);
     EXPECT_EQ(set.tracks[1].events.front().duration2, 48);
 
-    CancellingHost::cancelFromPercent = 0;
+    PercentCancellingHost::cancelFromPercent = 0;
     EXPECT_FALSE(assessDurations(set, reporter, "Reassessing MIDI note durations..."));
 }
 

@@ -9,29 +9,21 @@
 #include <cstdint>
 #include <vector>
 
-#include "markers/marker_text.h"
-#include "markers/track_listing.h"
 #include "platform/host_messages.h"
 #include "session/progress_reporter.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {
 
+using test::cc;
 using test::listTrack;
 using test::noteOff;
 using test::noteOn;
+using test::propOff;
+using test::propOn;
 using test::Timed;
 using test::TrackBuilder;
-
-MidiMessage cc(uint8_t controller) {
-    return MidiMessage::channel(kind::ControlChange, 0, controller, 0);
-}
-MidiMessage propOn(uint8_t channel, uint8_t key) {
-    return proprietaryNoteMessage(true, channel, key);
-}
-MidiMessage propOff(uint8_t channel, uint8_t key) {
-    return proprietaryNoteMessage(false, channel, key);
-}
 
 struct EliminationCase {
     const char* name;

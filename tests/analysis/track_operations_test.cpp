@@ -13,38 +13,27 @@
 #include <vector>
 
 #include "analysis/track_step_driver.h"
-#include "markers/marker_text.h"
-#include "markers/track_listing.h"
-#include "platform/host_messages.h"
 #include "session/progress_reporter.h"
+#include "support/percent_cancelling_host.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {
 
+using test::cc;
 using test::describe;
+using test::kBar;
+using test::kDeleted;
 using test::listTrack;
 using test::noteOff;
 using test::noteOn;
+using test::PercentCancellingHost;
+using test::posAt;
+using test::propOff;
+using test::propOn;
 using test::Timed;
 using test::TrackBuilder;
 
-const char* const kDeleted = "KQVLZZZ";
-const char* const kBar = "KQVLBAR";
-
-// Control changes stand for "any other event"; they list as "st b0 <nn>".
-MidiMessage cc(uint8_t controller) {
-    return MidiMessage::channel(kind::ControlChange, 0, controller, 0);
-}
-MidiMessage propOn(uint8_t channel, uint8_t key) {
-    return proprietaryNoteMessage(true, channel, key);
-}
-MidiMessage propOff(uint8_t channel, uint8_t key) {
-    return proprietaryNoteMessage(false, channel, key);
-}
-
-EventPos posAt(MidiTrack& track, size_t index) {
-    return std::next(track.begin(), static_cast<std::ptrdiff_t>(index));
-}
 TrackCursor cursorAt(MidiTrack& track, size_t index) {
     TrackCursor c(track);
     for (size_t i = 0; i < index; ++i) c.advance();
@@ -682,15 +671,6 @@ TEST(TrackOperationsPurge, RemovesMarkersKeepingTimes) {
     }
 }
 
-// A host that asks to stop once the detail line reaches a percentage.
-struct CancellingHost {
-    static inline int32_t cancelFromPercent = 101;
-    static intptr_t handle(void*, uint32_t, uintptr_t, intptr_t lparam) {
-        const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
-        return r->line == 2 && r->percent >= cancelFromPercent ? 1 : 0;
-    }
-};
-
 TEST(TrackOperationsPurge, CancelLeavesTheRestForTheNextPurge) {
     MidiTrack t = TrackBuilder()
                       .at(0, cc(1))
@@ -700,18 +680,16 @@ TEST(TrackOperationsPurge, CancelLeavesTheRestForTheNextPurge) {
                       .marker(8, kDeleted)
                       .at(10, cc(4))
                       .take();
-    setHostMessageHandler(&CancellingHost::handle);
     // Six events: index i reports (i + 1) * 100 / 6 percent, so index 3 is the
     // first at 60 or more.
-    CancellingHost::cancelFromPercent = 60;
-    ProgressReporter reporter;
-    reporter.setTarget(reinterpret_cast<void*>(0x77), 0x8001);
     size_t removed = 0;
     {
+        PercentCancellingHost host(60);
+        ProgressReporter reporter;
+        reporter.setTarget(PercentCancellingHost::window(), PercentCancellingHost::kMessage);
         EventProgress progress(reporter, t.size());
         removed = purgeDeleted(t, &progress);
     }
-    setHostMessageHandler(nullptr);
     EXPECT_EQ(removed, 1u);
     std::vector<Timed> expected = {
         {0, "st b0 01"}, {4, "st b0 02"}, {6, "st b0 03"}, {8, kDeleted}, {10, "st b0 04"}};

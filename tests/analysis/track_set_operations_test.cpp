@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "markers/marker_text.h"
-#include "markers/track_listing.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "markers/meta_markers.h"
-#include "markers/track_listing.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {

@@ -9,18 +9,17 @@
 #include <vector>
 
 #include "markers/marker_text.h"
-#include "markers/track_listing.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {
 
 using test::keySig;
+using test::marker;
 using test::metaBytes;
 using test::noteOff;
 using test::noteOn;
 using test::timeSig;
-
-MidiMessage marker(const std::string& text) { return MidiMessage::markerText(text); }
 
 MidiMessage sysex() {
     MidiMessage m;

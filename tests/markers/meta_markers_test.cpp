@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "markers/track_listing.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {

@@ -22,26 +22,23 @@
 #include "analysis/track_set_operations.h"
 #include "markers/marker_events.h"
 #include "markers/marker_text.h"
-#include "markers/track_listing.h"
 #include "midi/midi_file_header.h"
 #include "midi/midi_file_reader.h"
 #include "platform/host_messages.h"
 #include "session/progress_reporter.h"
 #include "support/recording_host.h"
+#include "support/track_listing.h"
 
 namespace vl {
 namespace {
 
+using test::cc;
+using test::kBar;
 using test::noteOff;
 using test::noteOn;
 using test::TrackBuilder;
 
-const char* const kBar = "KQVLBAR";
 constexpr std::string_view kCaption = "Assigning strands...";
-
-MidiMessage cc(uint8_t channel) {
-    return MidiMessage::channel(kind::ControlChange, channel, 7, 90);
-}
 
 TrackSet setOf(std::vector<MidiTrack> tracks) {
     TrackSet set;
@@ -136,7 +133,7 @@ TEST(StrandNoteSpans, EndAndNextOnsetOfEachNote) {
                           .at(0, proprietaryNoteMessage(true, 1, 70))  // 1
                           .at(10, noteOn(0, 60))                       // 2
                           .at(40, noteOff(0, 60))                      // ends 0 and 2
-                          .at(50, cc(0))
+                          .at(50, cc(0, 7, 90))
                           .at(60, proprietaryNoteMessage(false, 1, 70))  // ends 1
                           .at(70, noteOn(2, 30))                         // 6: no note-off
                           .marker(96, kBar)
@@ -363,7 +360,7 @@ TEST(StrandAssignmentProgress, AChannelWithoutNoteOnsCostsOneAttempt) {
     ProgressReporter progress;
     progress.setTarget(vltest::RecordingHost::window(), vltest::RecordingHost::kMessage);
     TrackSet set = setOf({TrackBuilder()
-                              .at(0, cc(3))
+                              .at(0, cc(3, 7, 90))
                               .at(0, noteOn(0, 60))
                               .at(96, noteOff(0, 60))
                               .at(96, noteOff(4, 60))
@@ -658,7 +655,8 @@ MidiTrack randomTrack(std::mt19937& rng) {
     }
     for (int bar = 0; bar < 3; ++bar)
         if (below(2) == 0) items.emplace_back(bar * 96, barMarkerMessage());
-    if (below(3) == 0) items.emplace_back(below(17) * 12, cc(static_cast<uint8_t>(below(4))));
+    if (below(3) == 0)
+        items.emplace_back(below(17) * 12, cc(static_cast<uint8_t>(below(4)), 7, 90));
     std::shuffle(items.begin(), items.end(), rng);
     std::stable_sort(items.begin(), items.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -5,26 +5,12 @@
 #
 #     make_examples_test.sh PATH/TO/make_examples PATH/TO/examples
 set -u
+# shellcheck source=check_helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/check_helpers.sh"
 
-if [ $# -ne 2 ]; then
-    echo "usage: $0 MAKE_EXAMPLES EXAMPLES_DIR" >&2
-    exit 2
-fi
+need_args 2 "usage: $0 MAKE_EXAMPLES EXAMPLES_DIR" "$@"
 generator=$1
 examples=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-failures=0
-checks=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-check() {
-    checks=$((checks + 1))
-    "$@"
-}
 
 files=(twinkle.mid two_hands.mid swing_triplets.mid riff_wrapped.rmi)
 
@@ -102,5 +88,4 @@ check_smf riff_wrapped.rmi 20 $((20 + data_length))
 check cmp -s <(tail -c +21 "$work/first/riff_wrapped.rmi" | head -c "$data_length") \
     "$work/first/twinkle.mid" || fail "riff_wrapped.rmi does not hold twinkle.mid"
 
-echo "$checks checks, $failures failed"
-[ "$failures" -eq 0 ]
+finish_checks

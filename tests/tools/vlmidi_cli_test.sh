@@ -1,62 +1,17 @@
 #!/bin/bash
-# Command-line tests of the reference host: exit codes, what goes to stdout and stderr, and the
-# header line for each bundled example.
+# Command-line tests of the reference host: exit codes, what goes to stdout and stderr, the
+# header line for each bundled example, the notation view, the raw items and the JSON output.
+# The JSON checks use python3 when it is installed and are skipped otherwise.
 #
 #     vlmidi_cli_test.sh PATH/TO/vlmidi PATH/TO/examples
 set -u
+# shellcheck source=check_helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/check_helpers.sh"
 
-if [ $# -ne 2 ]; then
-    echo "usage: $0 VLMIDI EXAMPLES_DIR" >&2
-    exit 2
-fi
+need_args 2 "usage: $0 VLMIDI EXAMPLES_DIR" "$@"
 vlmidi=$1
 examples=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-failures=0
-checks=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# run NAME ARGS...: runs vlmidi with stdin from /dev/null, keeps stdout, stderr and the status.
-run() {
-    name=$1
-    shift
-    "$vlmidi" "$@" </dev/null >"$work/out" 2>"$work/err"
-    status=$?
-}
-
-expect_status() {
-    checks=$((checks + 1))
-    [ "$status" -eq "$1" ] ||
-        fail "$name: exit status $status, expected $1 ($(head -c 300 "$work/err"))"
-}
-
-# expect_in FILE TEXT: FILE (out or err) holds TEXT as a fixed string.
-expect_in() {
-    checks=$((checks + 1))
-    grep -qF -- "$2" "$work/$1" || fail "$name: $1 lacks '$2'"
-}
-
-expect_line() {
-    checks=$((checks + 1))
-    grep -qxF -- "$2" "$work/$1" || fail "$name: $1 lacks the line '$2'"
-}
-
-expect_lines() {
-    checks=$((checks + 1))
-    lines=$(wc -l <"$work/$1")
-    [ "$lines" -eq "$2" ] || fail "$name: $1 has $lines lines, expected $2"
-}
-
-expect_empty() {
-    checks=$((checks + 1))
-    [ ! -s "$work/$1" ] || fail "$name: $1 not empty: $(head -c 300 "$work/$1")"
-}
+program=$vlmidi # what run starts
 
 # --- help and usage -----------------------------------------------------------------------------
 
@@ -70,6 +25,8 @@ done
 run "vlmidi help import" help import
 expect_status 0
 expect_in out "--quiet"
+expect_in out "--items"
+expect_in out "--format json"
 
 run "vlmidi import --help" import --help
 expect_status 0
@@ -100,6 +57,20 @@ run "import with an unknown option" import --loud "$examples/twinkle.mid"
 expect_status 2
 expect_in err "--loud"
 
+run "import with an unknown format" import --format xml "$examples/twinkle.mid"
+expect_status 2
+expect_in err "'xml'"
+expect_empty out
+
+run "import with --format and no FORMAT" import "$examples/twinkle.mid" --format
+expect_status 2
+expect_in err "--format needs a FORMAT"
+
+run "import with --items and --format json" import --items --format=json "$examples/twinkle.mid"
+expect_status 2
+expect_in err "exclude each other"
+expect_empty out
+
 # --- files that cannot be read: one line on stderr naming the file ----------------------------
 
 printf 'This is a text file, not MIDI.\n' >"$work/notes.txt"
@@ -117,9 +88,9 @@ unreadable=(
 for entry in "${unreadable[@]}"; do
     file=${entry%%:*}
     reason=${entry#*:}
-    for quiet in "" --quiet; do
-        # shellcheck disable=SC2086 # an empty $quiet adds no argument
-        run "import $(basename "$file") $quiet" import $quiet "$file"
+    for option in "" --quiet --items "--format json"; do
+        # shellcheck disable=SC2086 # an empty $option adds no argument, "--format json" two
+        run "import $(basename "$file") $option" import $option "$file"
         expect_status 1
         expect_lines err 1
         expect_in err "'$file'"
@@ -180,6 +151,178 @@ expect_status 2
 run "list missing file" list "$work/missing.mid"
 expect_status 1
 expect_in err "missing.mid"
+
+# --- the notation view ------------------------------------------------------------------------
+
+# The start items as named settings and the guide strand one bar per line.
+run "notation view of twinkle.mid" import "$examples/twinkle.mid"
+expect_status 0
+expect_line out "start items"
+expect_line out "  key      C major (no sharps or flats)"
+expect_line out "  time     4/4"
+expect_line out "  tempo    q = 100"
+expect_line out "  swing    straight"
+expect_line out '  title    "Twinkle, Twinkle, Little Star"'
+expect_line out '  notice   "Traditional melody; example file of the vlmidiin project"'
+expect_line out "guide"
+expect_line out "  start | [4/4]  [q=100] |"
+expect_line out "  bar 1 | r w |"
+expect_line out "  bar 8 | r w ||"
+checks=$((checks + 1))
+grep -q '^  bar 9' "$work/out" && fail "$name: the closing bar line opened a bar 9"
+
+run "notation view of two_hands.mid" import "$examples/two_hands.mid"
+expect_line out "  key      G major (1 sharp)"
+expect_line out "  time     3/4"
+expect_line out "  tempo    q = 92"
+expect_line out "  start | [3/4]  [q=92] |"
+expect_line out "  bar 1 | r h. |"
+
+run "notation view of swing_triplets.mid" import "$examples/swing_triplets.mid"
+expect_line out "  key      F major (1 flat)"
+expect_line out '  title    "Swing and Triplets"'
+expect_in out "  swing    "
+
+# Strands, once the library hands them out: a heading with track, channel, instrument and clef,
+# then the bars.
+for file in "$examples"/*.mid "$examples"/*.rmi; do
+    run "strands of $(basename "$file")" import "$file"
+    strands=$(sed -n 's/^strands: //p' "$work/out")
+    if [ "${strands:-0}" -gt 0 ]; then
+        checks=$((checks + 2))
+        heading="^strand 1 of $strands: track [0-9]+, channel [0-9]+, "
+        heading+=".*(treble clef|bass clef|no notes)\$"
+        grep -qE "$heading" "$work/out" || fail "$name: no heading for strand 1"
+        grep -qE "^strand $strands of $strands: " "$work/out" ||
+            fail "$name: no heading for strand $strands"
+    fi
+done
+
+run "strands of twinkle.mid" import "$examples/twinkle.mid"
+strands=$(sed -n 's/^strands: //p' "$work/out")
+if [ "${strands:-0}" -gt 0 ]; then
+    expect_line out "strand 1 of 1: track 2, channel 1, Flute (program 73), treble clef"
+    expect_in out '[name "Melody"]  [instrument "Flute"]  [prog 73 ch1] |'
+    expect_line out "  bar 1 | C4 q  C4 q  G4 q  G4 q |"
+    expect_line out "  bar 2 | A4 q  A4 q  G4 h |"
+else
+    echo "note: no strands yet, the strand view of twinkle.mid is not checked"
+fi
+
+# The raw item lines stay available.
+run "raw items of twinkle.mid" import --items "$examples/twinkle.mid"
+expect_status 0
+expect_line out "start items"
+expect_line out "      6 keysig       Append    0   0   0  | Key signature: 0"
+expect_line out "guide strand"
+expect_line out "      4 barline      Append    0   0   0  | Barline"
+if [ "${strands:-0}" -gt 0 ]; then
+    expect_line out "strand 1 of 1"
+    expect_in out "  voicing:     9 progchange   Append    0  73   0"
+fi
+
+# --- JSON output --------------------------------------------------------------------------------
+
+have_python=0
+command -v python3 >/dev/null 2>&1 && have_python=1
+[ "$have_python" -eq 1 ] || echo "note: python3 not found, the JSON checks are skipped"
+
+# json_expect EXPRESSION...: stdout is valid JSON in UTF-8, and each Python expression holds with
+# `doc` the parsed document; start_texts(TYPE) lists the texts of the start items of one type and
+# notes(STRAND) the key, value and flags of a strand's notes.
+json_expect() {
+    [ "$have_python" -eq 1 ] || return 0
+    checks=$((checks + 1))
+    if ! python3 -m json.tool "$work/out" >/dev/null 2>"$work/json_err"; then
+        fail "$name: stdout is not valid JSON: $(tail -n 1 "$work/json_err")"
+        return
+    fi
+    for expression in "$@"; do
+        checks=$((checks + 1))
+        python3 - "$work/out" "$expression" 2>"$work/json_err" <<'PY' ||
+import json, sys
+with open(sys.argv[1], "rb") as f:
+    doc = json.loads(f.read().decode("utf-8"))
+def start_texts(kind):
+    return [i["text"] for i in doc["startItems"] if i["type"] == kind]
+def notes(strand):
+    return [[i["arg1"], i["arg2"], i["arg3"]] for i in strand["items"] if i["type"] == 1]
+sys.exit(0 if eval(sys.argv[2]) else 1)
+PY
+            fail "$name: JSON does not satisfy: $expression $(tail -n 1 "$work/json_err")"
+    done
+}
+
+# Every item of every list carries its fields; text items, and only they, their text.
+every_item_complete='all(
+    set(i) >= {"type", "typeName", "action", "arg1", "arg2", "arg3", "description"}
+    and ("text" in i) == (i["type"] >= 4096)
+    for l in [doc["startItems"], doc["guide"]] + [s["items"] for s in doc["strands"]] if l
+    for i in l)'
+
+for entry in "${examples_and_headers[@]}"; do
+    file="$examples/${entry%%:*}"
+    read -r format tracks division <<<"$(echo "${entry#*:}" | tr -cs '0-9' ' ')"
+    run "import $(basename "$file") as text" import "$file"
+    strands=$(sed -n 's/^strands: //p' "$work/out")
+
+    run "import $(basename "$file") --format json" import --format json "$file"
+    expect_status 0
+    expect_empty err
+    json_expect \
+        "doc['header'] == {'format': $format, 'tracks': $tracks, 'division': $division}" \
+        "doc['cancelled'] is False and doc['errorWord'] == 0" \
+        "doc['strandCount'] == $strands and len(doc['strands']) == $strands" \
+        "[i['type'] for i in doc['startItems']][:4] == [6, 5, 7, 10]" \
+        "sum(i['type'] == 4 for i in doc['guide']) >= 5" \
+        "$every_item_complete" \
+        "all(s['index'] == n and isinstance(s['trackIndex'], int) and s['voicing']['type'] == 9
+             and s['voicing']['arg1'] == s['channel'] for n, s in enumerate(doc['strands']))"
+    cp "$work/out" "$work/json_with_progress"
+
+    run "import --quiet --format=json $(basename "$file")" import --quiet --format=json "$file"
+    expect_status 0
+    checks=$((checks + 1))
+    cmp -s "$work/out" "$work/json_with_progress" ||
+        fail "$name: output differs from the run with progress"
+done
+
+run "twinkle.mid as JSON" import --format json "$examples/twinkle.mid"
+json_expect \
+    'doc["startItems"][0] == {"type": 6, "typeName": "keysig", "action": 1, "arg1": 0, "arg2": 0,
+                              "arg3": 0, "description": "Key signature: 0"}' \
+    'start_texts(4103) == ["Twinkle, Twinkle, Little Star"]'
+if [ "${strands:-0}" -gt 0 ] && [ "$(sed -n 's/^strands: //p' "$work/with_progress")" != 0 ]; then
+    json_expect \
+        'doc["strands"][0]["trackIndex"] == 1 and doc["strands"][0]["channel"] == 0' \
+        'doc["strands"][0]["voicing"]["arg2"] == 73' \
+        'notes(doc["strands"][0])[:4] == [[60, 3, 0], [60, 3, 0], [67, 3, 0], [67, 3, 0]]'
+fi
+
+# A file name that is not valid UTF-8: valid sequences pass through, other bytes become \u00XX,
+# quotes, backslashes and control characters are escaped.
+weird=$'we"ird\\name\t\x01\xff\xc3\xa9.mid'
+cp "$examples/twinkle.mid" "$work/$weird"
+run "JSON of a strangely named file" import --format json "$work/$weird"
+expect_status 0
+expect_in out '"file": "'"$work"'/we\"ird\\name\t\u0001\u00ff'$'\xc3\xa9''.mid"'
+json_expect 'doc["file"].endswith("/we\"ird\\name\t\x01\xff\xe9.mid")'
+
+# A title holding a quote, a backslash, control bytes, a lone byte above 0x7f and UTF-8.
+#   MThd, length 6, format 0, 1 track, division 96
+#   MTrk, length 25: track name 'Q"\' 01 0a ff c3 a9 'Z'; note on C4; 96 ticks later note off;
+#   end of track
+printf 'MThd\000\000\000\006\000\000\000\001\000\140' >"$work/strange_title.mid"
+printf 'MTrk\000\000\000\031' >>"$work/strange_title.mid"
+printf '\000\377\003\011Q"\\\001\012\377\303\251Z' >>"$work/strange_title.mid"
+printf '\000\220\074\100\140\200\074\100\000\377\057\000' >>"$work/strange_title.mid"
+run "notation view of a strange title" import "$work/strange_title.mid"
+expect_status 0
+expect_in out '  title    "Q\"\\\x01\x0a'
+run "JSON of a strange title" import --format json "$work/strange_title.mid"
+expect_status 0
+expect_in out '"text": "Q\"\\\u0001\n\u00ff'$'\xc3\xa9''Z"'
+json_expect 'start_texts(4103) == ["Q\"\\\x01\n\xff\xe9Z"]'
 
 echo "$checks checks, $failures failed"
 [ "$failures" -eq 0 ]

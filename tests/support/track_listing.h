@@ -1,8 +1,10 @@
 #pragma once
-// Test helpers for marker tests: build a track from absolute times, and list a
-// track as (absolute time, description) so that tests can compare a whole
-// track, or its untouched events, before and after an operation.
+// Test helpers for tests that edit tracks: the messages they are built from,
+// building a track from absolute times, and listing a track as (absolute
+// time, description) so that tests can compare a whole track, or its
+// untouched events, before and after an operation.
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <ostream>
@@ -13,6 +15,11 @@
 #include "midi/midi_track.h"
 
 namespace vl::test {
+
+// Marker texts written out here rather than taken from the library, so that a
+// changed text in the library shows up as a failure.
+inline constexpr const char* kBar = "KQVLBAR";
+inline constexpr const char* kDeleted = "KQVLZZZ";
 
 struct Timed {
     int64_t time = 0;
@@ -30,12 +37,24 @@ std::vector<Timed> listTrack(const MidiTrack& track);
 std::vector<Timed> listTrackWithout(const MidiTrack& track,
                                     std::initializer_list<std::string> drop);
 
-// Messages used throughout the marker tests.
+// Messages the track tests are built from.
 MidiMessage noteOn(uint8_t channel, uint8_t key, uint8_t velocity = 100);
 MidiMessage noteOff(uint8_t channel, uint8_t key);
-MidiMessage timeSig(uint8_t nn, uint8_t dd, uint8_t cc = 24, uint8_t bb = 8);
+// Proprietary note-on and note-off marker events.
+MidiMessage propOn(uint8_t channel, uint8_t key);
+MidiMessage propOff(uint8_t channel, uint8_t key);
+// Control changes stand for "any other event". The one-argument form is on
+// channel 0 with value 0 and lists as "st b0 <controller>".
+MidiMessage cc(uint8_t controller);
+MidiMessage cc(uint8_t channel, uint8_t controller, uint8_t value = 0);
+MidiMessage timeSig(uint8_t nn, uint8_t dd, uint8_t clocksPerClick = 24,
+                    uint8_t thirtySecondsPerQuarter = 8);
 MidiMessage keySig(uint8_t sf, uint8_t mi);
 MidiMessage metaBytes(uint8_t type, std::initializer_list<uint8_t> bytes);
+MidiMessage marker(const std::string& text);
+
+// The position of the event at index in the track's list.
+EventPos posAt(MidiTrack& track, size_t index);
 
 // Appends events at absolute times (non-decreasing).
 class TrackBuilder {

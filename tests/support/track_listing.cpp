@@ -1,8 +1,11 @@
-#include "markers/track_listing.h"
+#include "support/track_listing.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <vector>
+
+#include "markers/marker_text.h"
 
 namespace vl::test {
 
@@ -54,16 +57,37 @@ MidiMessage noteOff(uint8_t channel, uint8_t key) {
     return MidiMessage::channel(kind::NoteOff, channel, key, 0);
 }
 
+MidiMessage propOn(uint8_t channel, uint8_t key) {
+    return proprietaryNoteMessage(true, channel, key);
+}
+
+MidiMessage propOff(uint8_t channel, uint8_t key) {
+    return proprietaryNoteMessage(false, channel, key);
+}
+
+MidiMessage cc(uint8_t controller) { return cc(0, controller); }
+
+MidiMessage cc(uint8_t channel, uint8_t controller, uint8_t value) {
+    return MidiMessage::channel(kind::ControlChange, channel, controller, value);
+}
+
 MidiMessage metaBytes(uint8_t type, std::initializer_list<uint8_t> bytes) {
     const std::vector<uint8_t> v(bytes);
     return MidiMessage::metaEvent(type, static_cast<int32_t>(v.size()), v.data());
 }
 
-MidiMessage timeSig(uint8_t nn, uint8_t dd, uint8_t cc, uint8_t bb) {
-    return metaBytes(meta::TimeSignature, {nn, dd, cc, bb});
+MidiMessage timeSig(uint8_t nn, uint8_t dd, uint8_t clocksPerClick,
+                    uint8_t thirtySecondsPerQuarter) {
+    return metaBytes(meta::TimeSignature, {nn, dd, clocksPerClick, thirtySecondsPerQuarter});
 }
 
 MidiMessage keySig(uint8_t sf, uint8_t mi) { return metaBytes(meta::KeySignature, {sf, mi}); }
+
+MidiMessage marker(const std::string& text) { return MidiMessage::markerText(text); }
+
+EventPos posAt(MidiTrack& track, size_t index) {
+    return std::next(track.begin(), static_cast<std::ptrdiff_t>(index));
+}
 
 TrackBuilder& TrackBuilder::at(int64_t absTime, MidiMessage m) {
     track_.append(MidiEvent(static_cast<uint32_t>(absTime - last_), std::move(m)));
@@ -72,7 +96,7 @@ TrackBuilder& TrackBuilder::at(int64_t absTime, MidiMessage m) {
 }
 
 TrackBuilder& TrackBuilder::marker(int64_t absTime, const std::string& text) {
-    return at(absTime, MidiMessage::markerText(text));
+    return at(absTime, test::marker(text));
 }
 
 }  // namespace vl::test
