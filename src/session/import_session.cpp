@@ -7,6 +7,7 @@
 #include "analysis/first_quantising.h"
 #include "analysis/illegal_events.h"
 #include "analysis/swing_detection.h"
+#include "analysis/tie_location.h"
 #include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
 #include "notation/strand_assignment.h"
@@ -175,10 +176,9 @@ void ImportSession::restoreLevel(uint32_t previous, std::string_view caption1,
 }
 
 int32_t ImportSession::locateTies() {
-    int32_t ties = 0;
-    runTrackStep(progress(), tracks_, caption::LocateTies, [](MidiTrack&, size_t) { return true; });
+    const int32_t bars = markTies(tracks_, progress(), caption::LocateTies);
     state_ |= state::Ties;
-    return ties;
+    return bars;
 }
 
 void ImportSession::insertFiducialEvents() {

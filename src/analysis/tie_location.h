@@ -1,0 +1,42 @@
+#pragma once
+// Ties across bar lines: every note still sounding at a bar marker is ended
+// just before the marker with a proprietary note-off and started again after
+// the bar line with a proprietary note-on of the same channel, key and strand,
+// so that each bar holds its own piece of the note. The pieces are measured
+// again, so that the first one ends at the bar line.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "midi/midi_track.h"
+#include "midi/track_set.h"
+#include "session/progress_reporter.h"
+
+namespace vl {
+
+// A track never receives more tie events (proprietary note-offs and note-ons
+// together) than this. Real music stays far below it (a thousand bars with
+// eight notes held across every bar line make 16000), but a hostile file can
+// hold a million bar markers with 2048 notes sounding across each; past the
+// limit the bar markers are still counted and no more notes are split.
+inline constexpr size_t kMaxTieEventsPerTrack = 1000000;
+// The same limit for all tracks of one set together.
+inline constexpr size_t kMaxTieEventsPerSet = 2000000;
+
+// Splits the notes of one track at every bar marker they sound across and
+// returns the number of bar markers walked past (split or not). Progress is
+// reported per event; when the host cancels, the walk stops, the pieces placed
+// so far stay measured and cancelled is set. Tracks that already hold the
+// pieces get nothing new. At most maxTieEvents events are inserted.
+size_t markTiesInTrack(MidiTrack& track, ProgressReporter& progress, bool& cancelled,
+                       size_t maxTieEvents = kMaxTieEventsPerTrack);
+
+// Runs markTiesInTrack on every track as one progress step with this caption
+// and the item word "Track". Returns the sum of the bar markers counted (up to
+// INT32_MAX). When cancelled is given it tells whether the host cancelled: the
+// reporter's own cancel word only holds the host's latest reply.
+int32_t markTies(TrackSet& tracks, ProgressReporter& progress, std::string_view caption,
+                 bool* cancelled = nullptr);
+
+}  // namespace vl

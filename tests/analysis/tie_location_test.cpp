@@ -1,0 +1,434 @@
+// Ties across bar lines: where the proprietary note-offs and note-ons go around
+// a bar marker, their order, strands and chord flags, the measurements of the
+// pieces, notes crossing several bar lines, the bar-marker count, a second
+// run, the event limit and cancelling. Tracks are built from absolute times,
+// given bar markers by bar-line location and measured before the step, as in
+// the transcription.
+
+#include "analysis/tie_location.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "analysis/bar_line_location.h"
+#include "analysis/duration_assessment.h"
+#include "markers/marker_events.h"
+#include "session/progress_reporter.h"
+#include "support/percent_cancelling_host.h"
+#include "support/track_listing.h"
+
+namespace vl {
+namespace {
+
+using test::cc;
+using test::kBar;
+using test::keySig;
+using test::listTrack;
+using test::noteOff;
+using test::noteOn;
+using test::PercentCancellingHost;
+using test::Timed;
+using test::timeSig;
+using test::TrackBuilder;
+
+// One event as the later steps see it: absolute time, description, strand,
+// chord-member flag and both duration words.
+struct Row {
+    int64_t time = 0;
+    std::string what;
+    int strand = -1;
+    bool chordMember = false;
+    int d1 = 0;
+    int d2 = 0;
+    bool operator==(const Row&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+    return os << "{" << r.time << ", \"" << r.what << "\", s" << r.strand
+              << (r.chordMember ? " 0x80" : "") << ", " << r.d1 << "/" << r.d2 << "}";
+}
+
+std::vector<Row> rows(const MidiTrack& track) {
+    std::vector<Row> out;
+    int64_t time = 0;
+    for (const MidiEvent& e : track.events) {
+        time += e.time;
+        out.push_back({time, test::describe(e.message), e.strand,
+                       e.testFlags(flag::ChordMember), e.duration1, e.duration2});
+    }
+    return out;
+}
+
+// Bar markers, then strands on the real note-ons (strandOfChannel[channel]),
+// then durations: the state of a track when the step runs.
+MidiTrack prepare(MidiTrack track, const std::vector<int16_t>& strandOfChannel = {0}) {
+    ProgressReporter quiet;  // no host window: nothing is sent, never cancelled
+    bool cancelled = false;
+    locateBarLinesInTrack(track, false, quiet, cancelled);
+    for (MidiEvent& e : track.events) {
+        const int c = e.message.channel();
+        if (e.message.isChannelMessage() && e.message.isNoteOn() &&
+            static_cast<size_t>(c) < strandOfChannel.size())
+            e.strand = strandOfChannel[static_cast<size_t>(c)];
+    }
+    assessTrack(track, quiet);
+    return track;
+}
+
+struct Marked {
+    size_t barMarkers = 0;
+    bool cancelled = false;
+};
+
+Marked markTrack(MidiTrack& track, size_t maxTieEvents = kMaxTieEventsPerTrack) {
+    ProgressReporter quiet;
+    Marked r;
+    r.barMarkers = markTiesInTrack(track, quiet, r.cancelled, maxTieEvents);
+    return r;
+}
+
+// ---- Where the pieces go and what they measure ------------------------------
+
+TEST(TieLocation, WholeNoteHalfABarBeforeTheBarLineBecomesTwoHalves) {
+    // note: 192 < bar 384 < 576; the next note of the strand at 672 ends the
+    // second half's gap. At the bar line a key signature and a control change
+    // stay ahead of the continuation; the note-on of key 64 follows it.
+    MidiTrack t = prepare(TrackBuilder()
+                              .at(192, noteOn(0, 60))
+                              .at(384, keySig(2, 0))
+                              .at(384, cc(7))
+                              .at(384, noteOn(0, 64))
+                              .at(480, noteOff(0, 64))
+                              .at(576, noteOff(0, 60))
+                              .at(672, noteOn(0, 67))
+                              .at(700, noteOff(0, 67))
+                              .take(),
+                          {3});
+    const Marked r = markTrack(t);
+    EXPECT_EQ(r.barMarkers, 2u);
+    EXPECT_FALSE(r.cancelled);
+    const std::vector<Row> expected = {
+        {0, kBar},
+        {192, "on 0 60", 3, false, 192, 192},
+        {384, "KQVLEVT 80 3c", 3, false, 192, 192},
+        {384, kBar},
+        {384, "KS 2 0"},
+        {384, "st b0 07"},
+        {384, "KQVLEVT 90 3c", 3, false, 288, 192},
+        {384, "on 0 64", 3, false, 288, 96},
+        {480, "off 0 64", -1, false, 288, 96},
+        {576, "off 0 60", -1, false, 288, 192},
+        {672, "on 0 67", 3, false, 28, 28},
+        {700, "off 0 67", -1, false, 28, 28},
+    };
+    EXPECT_EQ(rows(t), expected);
+}
+
+TEST(TieLocation, NoteEndingOnTheBarLineIsNotSplit) {
+    // note: 0 < end = bar 384; its real note-off stays before the marker
+    MidiTrack t = prepare(TrackBuilder()
+                              .at(0, noteOn(0, 60))
+                              .at(384, noteOff(0, 60))
+                              .at(384, noteOn(0, 62))
+                              .at(480, noteOff(0, 62))
+                              .take());
+    const std::vector<Row> before = rows(t);
+    EXPECT_EQ(markTrack(t).barMarkers, 2u);
+    EXPECT_EQ(rows(t), before);
+}
+
+TEST(TieLocation, NoteAcrossThreeBarLinesIsSplitAtEach) {
+    // note: 192 < bars 384, 768, 1152 < 1344
+    MidiTrack t = prepare(
+        TrackBuilder().at(192, noteOn(2, 50)).at(1344, noteOff(2, 50)).take(), {-1, -1, 5});
+    EXPECT_EQ(markTrack(t).barMarkers, 4u);
+    const std::vector<Row> expected = {
+        {0, kBar},
+        {192, "on 2 50", 5, false, 192, 192},
+        {384, "KQVLEVT 82 32", 5, false, 192, 192},
+        {384, kBar},
+        {384, "KQVLEVT 92 32", 5, false, 384, 384},
+        {768, "KQVLEVT 82 32", 5, false, 384, 384},
+        {768, kBar},
+        {768, "KQVLEVT 92 32", 5, false, 384, 384},
+        {1152, "KQVLEVT 82 32", 5, false, 384, 384},
+        {1152, kBar},
+        {1152, "KQVLEVT 92 32", 5, false, 192, 192},
+        {1344, "off 2 50", -1, false, 192, 192},
+    };
+    EXPECT_EQ(rows(t), expected);
+}
+
+TEST(TieLocation, ContinuationFollowsCopiedSignaturesAtTheBarLine) {
+    // A time-signature marker copied from the first track and a real key
+    // signature lie after the bar marker; the continuation follows both. The
+    // 3/4 from 384 on puts the next bar line at 672.
+    MidiTrack t = prepare(TrackBuilder()
+                              .at(0, noteOn(0, 60))
+                              .marker(384, "KQVLMTA 58 03 02 18 08")
+                              .at(384, keySig(0xfe, 0))
+                              .at(384, noteOn(0, 62))
+                              .at(700, noteOff(0, 60))
+                              .at(700, noteOff(0, 62))
+                              .take());
+    EXPECT_EQ(markTrack(t).barMarkers, 3u);
+    const std::vector<Timed> expected = {
+        {0, kBar},
+        {0, "on 0 60"},
+        {384, "KQVLEVT 80 3c"},
+        {384, kBar},
+        {384, "KQVLMTA 58 03 02 18 08"},
+        {384, "KS 254 0"},
+        {384, "KQVLEVT 90 3c"},
+        {384, "on 0 62"},
+        {672, "KQVLEVT 80 3c"},
+        {672, "KQVLEVT 80 3e"},
+        {672, kBar},
+        {672, "KQVLEVT 90 3c"},
+        {672, "KQVLEVT 90 3e"},
+        {700, "off 0 60"},
+        {700, "off 0 62"},
+    };
+    EXPECT_EQ(listTrack(t), expected);
+}
+
+TEST(TieLocation, ContinuationGoesBeforeTheFirstLaterEvent) {
+    // Nothing but the marker at the bar line: the continuation goes right after
+    // it and the next event keeps its absolute time.
+    MidiTrack t = prepare(TrackBuilder()
+                              .at(0, noteOn(0, 60))
+                              .at(400, cc(1))
+                              .at(420, noteOff(0, 60))
+                              .take());
+    markTrack(t);
+    const std::vector<Timed> expected = {
+        {0, kBar},      {0, "on 0 60"},   {384, "KQVLEVT 80 3c"}, {384, kBar},
+        {384, "KQVLEVT 90 3c"}, {400, "st b0 01"}, {420, "off 0 60"},
+    };
+    EXPECT_EQ(listTrack(t), expected);
+}
+
+TEST(TieLocation, BarMarkerEndingTheTrackGetsNoteOffsOnly) {
+    MidiTrack t = TrackBuilder().marker(0, kBar).at(0, noteOn(0, 60)).marker(384, kBar).take();
+    EXPECT_EQ(markTrack(t).barMarkers, 2u);
+    const std::vector<Timed> expected = {
+        {0, kBar}, {0, "on 0 60"}, {384, "KQVLEVT 80 3c"}, {384, kBar}};
+    EXPECT_EQ(listTrack(t), expected);
+}
+
+TEST(TieLocation, NoteWithoutNoteOffIsSplitAtEveryBarLineAndItsLastPieceLeftUnmeasured) {
+    // A stuck note under 2000 bars of beats: every full piece is one bar long;
+    // the last has no note-off to be measured to.
+    TrackBuilder b;
+    b.at(0, noteOn(0, 60));
+    constexpr int kBars = 2000;
+    for (int beat = 1; beat <= kBars * 4 + 2; ++beat) b.at(beat * 96, cc(1));
+    MidiTrack t = prepare(b.take());
+    EXPECT_EQ(markTrack(t).barMarkers, static_cast<size_t>(kBars + 1));
+    size_t pieces = 0;
+    int64_t time = 0;
+    int64_t lastPieceTime = -1;
+    for (const MidiEvent& e : t.events) {
+        time += e.time;
+        if (!isProprietaryNoteOn(e)) continue;
+        ++pieces;
+        lastPieceTime = time;
+        if (time < int64_t{kBars} * 384) EXPECT_EQ(e.duration2, 384) << "piece at " << time;
+        else EXPECT_EQ(e.duration2, 0);
+    }
+    EXPECT_EQ(pieces, static_cast<size_t>(kBars));
+    EXPECT_EQ(lastPieceTime, int64_t{kBars} * 384);
+}
+
+// ---- Order, strands and chord flags ------------------------------------------
+
+TEST(TieLocation, ChordOfOneStrandGivesThreeOffsAndThreeOnsInKeyOrder) {
+    // Keys sounded in descending order; the pieces come out ascending.
+    MidiTrack t = prepare(TrackBuilder()
+                              .at(0, noteOn(0, 67))
+                              .at(0, noteOn(0, 64))
+                              .at(0, noteOn(0, 60))
+                              .at(480, noteOff(0, 60))
+                              .at(480, noteOff(0, 64))
+                              .at(480, noteOff(0, 67))
+                              .take(),
+                          {1});
+    markTrack(t);
+    const std::vector<Row> all = rows(t);
+    ASSERT_EQ(all.size(), 14u);
+    const std::vector<Row> atBarLine(all.begin() + 4, all.begin() + 11);
+    const std::vector<Row> expected = {
+        {384, "KQVLEVT 80 3c", 1, false, 384, 384},
+        {384, "KQVLEVT 80 40", 1, false, 384, 384},
+        {384, "KQVLEVT 80 43", 1, false, 384, 384},
+        {384, kBar},
+        {384, "KQVLEVT 90 3c", 1, false, 96, 96},
+        {384, "KQVLEVT 90 40", 1, true, 96, 96},
+        {384, "KQVLEVT 90 43", 1, true, 96, 96},
+    };
+    EXPECT_EQ(atBarLine, expected);
+}
+
+TEST(TieLocation, NotesOnSeveralChannelsAreOrderedByKeyThenChannel) {
+    // Each channel its own strand, so no continuation is a chord member.
+    MidiTrack t = prepare(TrackBuilder()
+                              .at(0, noteOn(2, 60))
+                              .at(0, noteOn(0, 64))
+                              .at(0, noteOn(1, 60))
+                              .at(100, noteOn(3, 59))
+                              .at(420, noteOff(0, 64))
+                              .at(420, noteOff(1, 60))
+                              .at(420, noteOff(2, 60))
+                              .at(420, noteOff(3, 59))
+                              .take(),
+                          {10, 11, 12, 13});
+    markTrack(t);
+    std::vector<std::string> atBarLine;
+    std::vector<int> strands;
+    for (const Row& r : rows(t)) {
+        if (r.time != 384) continue;
+        atBarLine.push_back(r.what);
+        strands.push_back(r.strand);
+        EXPECT_FALSE(r.chordMember) << r;
+    }
+    const std::vector<std::string> expected = {
+        "KQVLEVT 83 3b", "KQVLEVT 81 3c", "KQVLEVT 82 3c", "KQVLEVT 80 40", kBar,
+        "KQVLEVT 93 3b", "KQVLEVT 91 3c", "KQVLEVT 92 3c", "KQVLEVT 90 40"};
+    EXPECT_EQ(atBarLine, expected);
+    EXPECT_EQ(strands, (std::vector<int>{13, 11, 12, 10, -1, 13, 11, 12, 10}));
+}
+
+// ---- Counting, a second run, the limit -----------------------------------------
+
+MidiTrack shortNotesInTwelveBars() {
+    TrackBuilder b;
+    for (int bar = 0; bar < 12; ++bar) {
+        const uint8_t key = static_cast<uint8_t>(60 + bar);
+        b.at(bar * 384, noteOn(0, key)).at(bar * 384 + 96, noteOff(0, key));
+    }
+    return b.take();
+}
+
+// Eleven notes, each from the middle of a bar to the middle of the next.
+MidiTrack notesOverElevenBarLines() {
+    TrackBuilder b;
+    b.at(192, noteOn(0, 60));
+    for (int bar = 1; bar < 12; ++bar) {
+        b.at(bar * 384 + 192, noteOff(0, static_cast<uint8_t>(59 + bar)));
+        if (bar < 11) b.at(bar * 384 + 192, noteOn(0, static_cast<uint8_t>(60 + bar)));
+    }
+    return b.take();
+}
+
+TEST(TieLocation, CountsEveryBarMarkerWhetherOrNotANoteIsSplit) {
+    struct Case {
+        const char* name;
+        MidiTrack (*build)();
+        size_t piecesInserted;
+    };
+    for (const Case& c : {Case{"no note held", shortNotesInTwelveBars, 0},
+                          Case{"a note held over 11 bar lines", notesOverElevenBarLines, 22}}) {
+        MidiTrack t = prepare(c.build());
+        const size_t before = t.size();
+        EXPECT_EQ(markTrack(t).barMarkers, 12u) << c.name;
+        EXPECT_EQ(t.size() - before, c.piecesInserted) << c.name;
+    }
+}
+
+TEST(TieLocation, SecondRunInsertsNothing) {
+    MidiTrack t = prepare(TrackBuilder()
+                              .at(0, noteOn(0, 60))
+                              .at(0, noteOn(0, 64))
+                              .at(200, noteOn(1, 50))
+                              .at(384, cc(3))
+                              .at(1000, noteOff(0, 60))
+                              .at(1000, noteOff(0, 64))
+                              .at(1100, noteOff(1, 50))
+                              .take(),
+                          {0, 1});
+    const Marked first = markTrack(t);
+    const std::vector<Row> once = rows(t);
+    const Marked second = markTrack(t);
+    EXPECT_EQ(first.barMarkers, 3u);
+    EXPECT_EQ(second.barMarkers, 3u);
+    EXPECT_EQ(rows(t), once);
+}
+
+TEST(TieLocation, PastTheEventLimitNotesAreNoLongerSplit) {
+    // Room for two bar lines of one note (two events each): the third bar line
+    // passes unsplit, and the continuation after the second is measured to the
+    // real note-off.
+    MidiTrack t = prepare(TrackBuilder().at(0, noteOn(0, 60)).at(1300, noteOff(0, 60)).take());
+    EXPECT_EQ(markTrack(t, 4).barMarkers, 4u);
+    const std::vector<Row> expected = {
+        {0, kBar},
+        {0, "on 0 60", 0, false, 384, 384},
+        {384, "KQVLEVT 80 3c", 0, false, 384, 384},
+        {384, kBar},
+        {384, "KQVLEVT 90 3c", 0, false, 384, 384},
+        {768, "KQVLEVT 80 3c", 0, false, 384, 384},
+        {768, kBar},
+        {768, "KQVLEVT 90 3c", 0, false, 532, 532},
+        {1152, kBar},
+        {1300, "off 0 60", -1, false, 532, 532},
+    };
+    EXPECT_EQ(rows(t), expected);
+}
+
+// ---- Progress and cancel ---------------------------------------------------------
+
+class TieLocationProgress : public test::PercentCancellingTest {};
+
+MidiTrack noteOverThreeBarLines() {
+    return prepare(TrackBuilder().at(192, noteOn(0, 60)).at(1344, noteOff(0, 60)).take());
+}
+
+TEST_F(TieLocationProgress, CancelKeepsThePiecesPlacedSoFar) {
+    MidiTrack t = noteOverThreeBarLines();
+    // Six events (bars at 0, 384, 768, 1152, the note-on and its note-off):
+    // index i reports (i + 1) * 100 / 6 percent, so the walk stops before the
+    // bar marker at 768 (index 3, 66 percent).
+    ASSERT_EQ(t.size(), 6u);
+    PercentCancellingHost::cancelFromPercent = 60;
+    bool cancelled = false;
+    EXPECT_EQ(markTiesInTrack(t, reporter, cancelled), 2u);
+    EXPECT_TRUE(cancelled);
+    // The continuation after 384 is measured to the real note-off, since the
+    // split that would have measured it never comes.
+    const std::vector<Row> expected = {
+        {0, kBar},
+        {192, "on 0 60", 0, false, 192, 192},
+        {384, "KQVLEVT 80 3c", 0, false, 192, 192},
+        {384, kBar},
+        {384, "KQVLEVT 90 3c", 0, false, 960, 960},
+        {768, kBar},
+        {1152, kBar},
+        {1344, "off 0 60", -1, false, 960, 960},
+    };
+    EXPECT_EQ(rows(t), expected);
+}
+
+TEST_F(TieLocationProgress, WholeSetStepSumsTheTracksAndReportsCancel) {
+    TrackSet set;
+    set.appendTrack(noteOverThreeBarLines());
+    set.appendTrack(noteOverThreeBarLines());
+    bool cancelled = true;
+    EXPECT_EQ(vl::markTies(set, reporter, "Locating ties across bar lines...", &cancelled), 8);
+    EXPECT_FALSE(cancelled);
+    for (const MidiTrack& tr : set.tracks) EXPECT_EQ(tr.size(), 12u);
+
+    TrackSet again;
+    again.appendTrack(noteOverThreeBarLines());
+    PercentCancellingHost::cancelFromPercent = 0;
+    vl::markTies(again, reporter, "Locating ties across bar lines...", &cancelled);
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(again.tracks[0].size(), 6u);
+}
+
+}  // namespace
+}  // namespace vl
