@@ -11,6 +11,7 @@
 #include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
 #include "notation/strand_assignment.h"
+#include "notation/triplets_and_swing.h"
 #include "midi/midi_file_reader.h"
 
 namespace vl {
@@ -198,8 +199,8 @@ int32_t ImportSession::analyseTripletsAndSwing() {
     const int32_t n = strandCount();
     if (n < 1) return n;
     const ResolutionSettings& settings = resolutionSettings();
-    if (settings.triplets != 0) progress().beginStep(caption::AnalyseTriplets, 0, "Strand");
-    if (settings.swing != 0) progress().beginStep(caption::AnalyseSwing, 0, "Strand");
+    if (settings.triplets != 0) analyseTriplets(tracks_, strands_, quantisation_, progress());
+    if (settings.swing != 0) analyseSwing(tracks_, strands_, quantisation_, progress());
     state_ |= state::TripletsAndSwing;
     return n;
 }
