@@ -10,6 +10,7 @@
 #include "analysis/tie_location.h"
 #include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
+#include "notation/chord_structure.h"
 #include "notation/strand_assignment.h"
 #include "notation/triplets_and_swing.h"
 #include "midi/midi_file_reader.h"
@@ -205,6 +206,6 @@ int32_t ImportSession::analyseTripletsAndSwing() {
     return n;
 }
 
-void ImportSession::confirmChordStructure() { progress().beginStep(caption::ConfirmChords, 0, ""); }
+void ImportSession::confirmChordStructure() { confirmChords(tracks_, strands_, progress()); }
 
 }  // namespace vl

@@ -48,7 +48,6 @@ inline constexpr std::string_view AssessDurations = "Assessing MIDI note duratio
 inline constexpr std::string_view ReassessDurations = "Reassessing MIDI note durations...";
 inline constexpr std::string_view AssignStrands = "Assigning strands...";
 inline constexpr std::string_view LocateTies = "Locating ties across bar lines...";
-inline constexpr std::string_view ConfirmChords = "Confirming chord structure...";
 }  // namespace caption
 
 class ImportSession {

@@ -167,6 +167,13 @@ std::string ProgressReporter::currentDetailText() const {
     return fillNumbers(itemFormat_, {shown});
 }
 
+uint32_t ProgressReporter::plainDetailText(std::string_view text) {
+    detailIndex_ = 0;
+    detailCount_ = 0;
+    detailText_ = text;
+    return report(kDetailLine, detailText_.c_str());
+}
+
 uint32_t ProgressReporter::report(int32_t line, const char* text) {
     const bool stepLine = line == kStepLine;
     VlProgressReport record{};

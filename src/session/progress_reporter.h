@@ -28,6 +28,8 @@ public:
     // Rebuilds the detail text and appends pattern filled with the numbers.
     uint32_t detailTextWithSuffix(const char* pattern, int32_t a);
     uint32_t detailTextWithSuffix(const char* pattern, int32_t a, int32_t b);
+    // A detail line of its own text at percentage 0 (clears the detail count).
+    uint32_t plainDetailText(std::string_view text);
     uint32_t cancelled() const { return cancelled_; }
 
     const std::string& caption() const { return caption_; }
