@@ -173,6 +173,11 @@ int main(int argc, char** argv) {
     }
     const char* settingsPath = "/nonexistent/vlmidiin-bench.ini";  // defaults, never written
     vl::ImportFilterApp app(settingsPath);
+    // The sessions are live input: resolve triplets and swing there too, at
+    // the finest beat, so every step of the pipeline runs.
+    app.inputResolution().triplets = 1;
+    app.inputResolution().swing = 1;
+    app.inputResolution().quantisationBeat = 7;
     vl::setHostMessageHandler(recordStep);
     app.setHostWindow(reinterpret_cast<void*>(1), 0x8000);
 
