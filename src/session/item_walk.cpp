@@ -1,14 +1,11 @@
 // The host's walk: one item list at a time (start items, guide strand or a
 // strand), handed out item by item into the host's buffer.
+#include "analysis/track_set_operations.h"
 #include "notation/item_builder.h"
 #include "notation/program_lookup.h"
 #include "session/import_session.h"
 
 namespace vl {
-
-namespace {
-constexpr uint16_t kProgramChangeItem = 9;
-}  // namespace
 
 void ImportSession::discardItems() {
     items_.reset();
@@ -22,8 +19,7 @@ bool ImportSession::buildStrandItems(size_t strandIndex) {
 }
 
 bool ImportSession::getFirstStrand() {
-    for (MidiTrack& t : tracks_.tracks)
-        for (MidiEvent& e : t.events) e.clearFlags(flag::Output);
+    clearOutputMarks(tracks_);  // every note may be emitted again
     discardItems();
     if (strands_.empty()) {
         strandPosition_ = SIZE_MAX;
@@ -79,8 +75,8 @@ bool ImportSession::getStartVoicing(ImportItem* out) {
     if (out == nullptr || strandPosition_ >= strands_.size()) return false;
     const Strand& strand = strands_[strandPosition_];
     ImportItem item{};
-    item.type = kProgramChangeItem;
-    item.action = 1;
+    item.type = itemtype::ProgramChange;
+    item.action = itemaction::Append;
     item.arg1 = strand.channel;
     item.arg2 = programOfChannel(tracks_, strand.channel);
     voicingItem_ = item;
