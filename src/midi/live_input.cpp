@@ -1,5 +1,7 @@
 #include "midi/live_input.h"
 
+#include "analysis/track_operations.h"
+
 namespace vl {
 
 bool appendLiveEvent(TrackSet& tracks, int32_t trackIndex, MidiEvent e) {
@@ -8,7 +10,7 @@ bool appendLiveEvent(TrackSet& tracks, int32_t trackIndex, MidiEvent e) {
     e.resetAnnotations();
     const bool endOfTrack = e.message.isEndOfTrack();
     track.append(std::move(e));
-    if (endOfTrack) track.channelMask = track.realChannelMask();
+    if (endOfTrack) computeChannelMask(track);
     return true;
 }
 

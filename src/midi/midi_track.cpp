@@ -32,13 +32,4 @@ EventPos MidiTrack::erase(EventPos p) {
     return events.erase(p);
 }
 
-uint16_t MidiTrack::realChannelMask() const {
-    uint16_t mask = 0;
-    for (const MidiEvent& e : events) {
-        const uint8_t c = e.message.channel();
-        if (c < 16) mask = static_cast<uint16_t>(mask | (1u << c));
-    }
-    return mask;
-}
-
 }  // namespace vl

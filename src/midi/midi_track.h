@@ -52,8 +52,6 @@ public:
     // Removes the event at p, handing its delta to the next event. Returns the
     // position of the next event.
     EventPos erase(EventPos p);
-    // Channel mask from the real channels of all events.
-    uint16_t realChannelMask() const;
     bool usesChannel(int c) const { return c >= 0 && c < 16 && ((channelMask >> c) & 1) != 0; }
 };
 

@@ -79,8 +79,6 @@ public:
     // The settings record of this session's kind (files or live input).
     ResolutionSettings& resolutionSettings() { return app_.settingsForLiveFlag(live_); }
 
-    const QuantisationSettings& quantisation() const { return quantisation_; }
-
     int32_t strandCount() const { return static_cast<int32_t>(strands_.size()); }
     const std::vector<Strand>& strands() const { return strands_; }
 
@@ -119,7 +117,6 @@ public:
     bool getNextItem(ImportItem* out);
     bool getStartVoicing(ImportItem* out);
     const char* itemText(const ImportItem& item) const;
-    const ItemList* currentItems() const { return items_.get(); }
 
     TextListing& listing() { return listing_; }
 

@@ -29,8 +29,6 @@ SectionDefaults defaultsFor(std::string_view section) {
 // tests compute in 128 bits.
 __extension__ typedef __int128 Wide;
 
-Wide absolute(Wide v) { return v < 0 ? -v : v; }
-
 bool overlapWithinTolerance(Wide overlap, Wide length, Wide q, const ResolutionSettings& s) {
     if (overlap < q) return true;
     if (overlap < 2 * q) return overlap * 100 < Wide{s.overlapTolerance1} * length;
@@ -61,12 +59,6 @@ void saveResolutionSettings(SettingsStore& store, std::string_view section,
     store.writeInt(section, kSwingValue, settings.swing != 0 ? 1 : 0);
     store.writeInt(section, kTripletsValue, settings.triplets != 0 ? 1 : 0);
     store.writeInt(section, kBeatValue, settings.quantisationBeat);
-}
-
-bool isChord(int64_t s1, int64_t e1, int64_t s2, int64_t e2, const ResolutionSettings& s) {
-    const Wide length = std::max(Wide{e1} - s1, Wide{e2} - s2);
-    return absolute(Wide{e1} - e2) * 100 < Wide{s.chordEndTolerance} * length &&
-           absolute(Wide{s1} - s2) * 100 < Wide{s.chordStartTolerance} * length;
 }
 
 bool acceptOverlap(int64_t a, int64_t b, int64_t c, int64_t d, int64_t q,

