@@ -115,6 +115,10 @@ public:
     bool getStartItems();
     bool getFirstItem(ImportItem* out);
     bool getNextItem(ImportItem* out);
+    // Backward steps for the item viewer: one item back in the current list,
+    // one strand back (its list rebuilt).
+    bool getPreviousItem(ImportItem* out);
+    bool getPreviousStrand();
     bool getStartVoicing(ImportItem* out);
     const char* itemText(const ImportItem& item) const;
 

@@ -30,5 +30,9 @@ int usageError(const std::string& message, const Command* command = nullptr);
 
 int runImportCommand(const Arguments& args);
 int runListCommand(const Arguments& args);
+int runStatsCommand(const Arguments& args);
+int runViewCommand(const Arguments& args);
+int runConfigCommand(const Arguments& args);
+int runLiveCommand(const Arguments& args);
 
 }  // namespace vl::cli

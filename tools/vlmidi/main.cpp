@@ -76,6 +76,34 @@ constexpr std::array kCommands{
         "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runListCommand,
     },
+    Command{
+        "stats",
+        "stats FILE",
+        "show the statistics of a MIDI file: signatures, grid fits and swing",
+        "Not built yet.\n",
+        runStatsCommand,
+    },
+    Command{
+        "view",
+        "view FILE",
+        "step through the items the library hands out, strand by strand",
+        "Not built yet.\n",
+        runViewCommand,
+    },
+    Command{
+        "config",
+        "config [--live] [OPTIONS]",
+        "show or change the import settings",
+        "Not built yet.\n",
+        runConfigCommand,
+    },
+    Command{
+        "live",
+        "live [FILE]",
+        "build a session from timed MIDI events, as a host does while recording",
+        "Not built yet.\n",
+        runLiveCommand,
+    },
 };
 
 bool isHelpRequest(const std::string& arg) {

@@ -1,11 +1,6 @@
-// Statistics and the item viewer. Not built yet: each
-// answers with its null value.
+// Statistics of the file a session holds. Not built yet: each answers with
+// its null value.
 #include "interface/export_guard.h"
-
-using vl::guarded;
-using vl::guardedVoid;
-using vl::toBool;
-using vl::withSession;
 
 extern "C" {
 
@@ -15,7 +10,5 @@ VLMIDIIN_API vlBool VlMidiStatisticsCompute(ImportSession*, int32_t record[29]) 
 }
 
 VLMIDIIN_API vlBool VlMidiStatisticsShow(ImportSession*) { return 0; }
-
-VLMIDIIN_API void VlMidiImportListShow(ImportSession*, void*) {}
 
 }  // extern "C"
