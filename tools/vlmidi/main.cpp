@@ -78,9 +78,36 @@ constexpr std::array kCommands{
     },
     Command{
         "stats",
-        "stats FILE",
+        "stats FILE [OPTIONS]",
         "show the statistics of a MIDI file: signatures, grid fits and swing",
-        "Not built yet.\n",
+        "Options: --after read|initialise, --json, --dialog; details below.\n"
+        "\n"
+        "Prints what the library's \"MIDI Statistics\" dialog shows for FILE, group by group:\n"
+        "\n"
+        "  At start, Changes?  whether the first track has a time signature, key signature\n"
+        "                      and tempo at tick 0, and whether it has any later\n"
+        "  Quantisation:       for each note value from 2 crotchets down to 1/64, how many of\n"
+        "                      the intervals between successive note onsets of a track are\n"
+        "                      whole multiples of it, in percent; empty where the note value\n"
+        "                      is no whole number of ticks or no interval was counted\n"
+        "  Triplet:            the same for the triplet note values (empty throughout when\n"
+        "                      the division is not a multiple of 3)\n"
+        "  Swing               per sixteenth slot of the beat (0 to 3) the mean offset of the\n"
+        "                      note-ons from the start of the slot, +/- their deviation, in\n"
+        "                      96ths of a crotchet\n"
+        "\n"
+        "  --after read        the statistics of the file as read (the default)\n"
+        "  --after initialise  run the transcription first; quantisation moves onsets, so\n"
+        "                      the figures change\n"
+        "  --json              the record as one JSON object: file, after, hasTrack, record\n"
+        "                      (the 29 numbers), atStart, changes, quantisation and triplet\n"
+        "                      (grid, fit or null, text) and swing (class, count, mean,\n"
+        "                      deviation)\n"
+        "  --dialog            show the library's dialog on the terminal instead (needs a\n"
+        "                      terminal on stdin; without one the text is printed)\n"
+        "\n"
+        "A file without tracks has no statistics; that is said in one line.\n"
+        "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runStatsCommand,
     },
     Command{
