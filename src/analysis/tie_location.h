@@ -18,9 +18,11 @@ namespace vl {
 // A track never receives more tie events (proprietary note-offs and note-ons
 // together) than this. Real music stays far below it (a thousand bars with
 // eight notes held across every bar line make 16000), but a hostile file can
-// hold a million bar markers with 2048 notes sounding across each; past the
-// limit the bar markers are still counted and no more notes are split.
-inline constexpr size_t kMaxTieEventsPerTrack = 1000000;
+// hold thousands of bar markers with 2048 notes sounding across each; past the
+// limit the bar markers are still counted and no more notes are split. Every
+// tie piece is a note the later steps measure again, so the limit also bounds
+// their work.
+inline constexpr size_t kMaxTieEventsPerTrack = 100000;
 // The same limit for all tracks of one set together.
 inline constexpr size_t kMaxTieEventsPerSet = 2000000;
 
