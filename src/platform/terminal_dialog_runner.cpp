@@ -1,5 +1,6 @@
 #include "platform/terminal_dialog_runner.h"
 
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <istream>
@@ -13,7 +14,8 @@ namespace vl {
 namespace {
 
 constexpr const char* kDialogCommands =
-    "Commands: check ID, uncheck ID, select ID N (-1 for none), press ID, ok, cancel, help, show";
+    "Commands: check ID, uncheck ID, select ID N (-1 for none), press ID, ok, cancel, help, show;\n"
+    "          a key shown as (key X) alone on a line presses that button or toggles that box";
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -45,6 +47,46 @@ std::string withoutMnemonic(const std::string& text) {
     return shown;
 }
 
+bool isAngle(char c) { return c == '<' || c == '>'; }
+
+// "<OK>"; a text with arrows of its own keeps them apart: "< << >".
+std::string buttonFace(const std::string& text) {
+    const std::string shown = withoutMnemonic(text);
+    if (!shown.empty() && (isAngle(shown.front()) || isAngle(shown.back())))
+        return "< " + shown + " >";
+    return "<" + shown + ">";
+}
+
+char lowerCase(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+// The access key of "&Up" is 'u' (as typed), of "<&<" it is '<'; 0 without one.
+char mnemonicOf(const std::string& text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] != '&') return lowerCase(text[i + 1]);
+        ++i;  // "&&" is a plain "&"
+    }
+    return 0;
+}
+
+bool takesKeys(const DialogControl& control) {
+    return control.kind == ControlKind::Button || control.kind == ControlKind::CheckBox;
+}
+
+std::string keyHint(const DialogControl& control) {
+    const char key = takesKeys(control) ? mnemonicOf(control.text) : 0;
+    return key == 0 ? std::string() : std::string("  (key ") + key + ")";
+}
+
+const DialogControl* controlWithKey(const DialogModel& model, char key) {
+    const char typed = lowerCase(key);
+    for (const DialogControl& control : model.controls())
+        if (takesKeys(control) && mnemonicOf(control.text) == typed) return &control;
+    return nullptr;
+}
+
 std::string idColumn(int id) {
     std::string column = id == kNoControlId ? std::string() : std::to_string(id);
     if (column.size() < 6) column.insert(0, 6 - column.size(), ' ');
@@ -73,11 +115,12 @@ void TerminalDialogRunner::printDialog(const DialogModel& model) {
         out_ << idColumn(control.id) << "  ";
         switch (control.kind) {
         case ControlKind::CheckBox:
-            out_ << (control.checked ? "[x] " : "[ ] ") << withoutMnemonic(control.text);
+            out_ << (control.checked ? "[x] " : "[ ] ") << withoutMnemonic(control.text)
+                 << keyHint(control);
             break;
         case ControlKind::Button:
-            out_ << "<" << withoutMnemonic(control.text) << ">"
-                 << (control.isDefault ? " (default)" : "");
+            out_ << buttonFace(control.text) << (control.isDefault ? " (default)" : "")
+                 << keyHint(control);
             break;
         case ControlKind::GroupBox:
             out_ << "-- " << withoutMnemonic(control.text) << " --";
@@ -107,7 +150,26 @@ void TerminalDialogRunner::printDialog(const DialogModel& model) {
     out_.flush();
 }
 
+void TerminalDialogRunner::applyKey(DialogModel& model, char key) {
+    const DialogControl* control = controlWithKey(model, key);
+    if (control == nullptr) {
+        out_ << "No control has the key " << key << ".\n";
+        return;
+    }
+    if (control->kind == ControlKind::CheckBox) {
+        model.setChecked(control->id, !control->checked);
+    } else {
+        model.pressButton(control->id);
+    }
+    if (!model.hasEnded()) printDialog(model);
+}
+
 void TerminalDialogRunner::applyCommand(DialogModel& model, const std::string& line) {
+    const std::string_view typed = trimmed(line);
+    if (typed.size() == 1) {
+        applyKey(model, typed[0]);
+        return;
+    }
     const std::vector<std::string> words = splitWords(line);
     if (words.empty()) return;
     const std::string& verb = words[0];

@@ -1,7 +1,8 @@
 #pragma once
 // A runner for a user at a terminal: shows each dialog's controls as text and
 // reads one command per line ("check 3023", "select 3024 2", "press 1",
-// "help", "cancel"). The end of the input cancels.
+// "help", "cancel"), or a control's access key alone ("u" for "&Up"). The
+// end of the input cancels; a beep rings the terminal bell.
 
 #include <iosfwd>
 
@@ -29,6 +30,8 @@ private:
     void printDialog(const DialogModel& model);
     // Carries out one command line; the dialog may end through it.
     void applyCommand(DialogModel& model, const std::string& line);
+    // Presses the button, or toggles the check box, whose access key is key.
+    void applyKey(DialogModel& model, char key);
 
     std::istream& in_;
     std::ostream& out_;

@@ -114,14 +114,53 @@ constexpr std::array kCommands{
         "view",
         "view FILE",
         "step through the items the library hands out, strand by strand",
-        "Not built yet.\n",
+        "Options: --script COMMANDS.\n"
+        "\n"
+        "Transcribes FILE and opens the library's \"Import lists\" dialog on it: the strand\n"
+        "number (3014) and the current item decoded into words, its type (3015), action (3016),\n"
+        "three arguments (3017-3019) and the text of a text item (3025). The dialog is drawn on\n"
+        "stderr, one line per control, and redrawn after every command.\n"
+        "\n"
+        "Commands, one per line (a button's key alone presses it):\n"
+        "  >  or  press 1001   next item            <  or  press 1000   previous item\n"
+        "  f  or  press 1003   on to the next bar line\n"
+        "  b  or  press 1002   back to the previous bar line\n"
+        "  d  or  press 3022   next strand          u  or  press 3021   previous strand\n"
+        "  show                draw the dialog again\n"
+        "  cancel              close the dialog (so does the end of the input)\n"
+        "A move that cannot be made rings the terminal bell and changes nothing.\n"
+        "\n"
+        "On a terminal the dialog asks there; otherwise it reads the commands from stdin.\n"
+        "  --script COMMANDS   take the commands from COMMANDS instead, separated by ';',\n"
+        "                      e.g. --script \"f; >; >; d; cancel\"\n"
+        "\n"
+        "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runViewCommand,
     },
     Command{
         "config",
         "config [--live] [OPTIONS]",
         "show or change the import settings",
-        "Not built yet.\n",
+        "Options: --live, --show, --triplets on|off, --swing on|off, --beat 4..7.\n"
+        "\n"
+        "Without options, opens the library's \"Midi import configuration\" dialog for the\n"
+        "settings of file imports and saves them when it ends with OK. On a terminal the\n"
+        "dialog asks there; otherwise it reads its commands from stdin (\"check 3023\",\n"
+        "\"select 3024 1\", \"t\" or \"s\" to toggle a box, \"ok\", \"cancel\").\n"
+        "\n"
+        "  --live             the settings of live input instead of file imports\n"
+        "  --show             print the settings: triplets, swing and beat\n"
+        "  --triplets on|off  resolve triplets\n"
+        "  --swing on|off     resolve swing rhythms\n"
+        "  --beat 4..7        the finest note value quantisation resolves: 4 quaver,\n"
+        "                     5 semiquaver, 6 demisemiquaver, 7 hemidemisemiquaver\n"
+        "With --triplets, --swing or --beat no dialog is shown: the settings given change,\n"
+        "the others stay, both records are saved and the settings are printed.\n"
+        "\n"
+        "The settings live in $XDG_CONFIG_HOME/Tolvek Software/vlmidiin.ini (without\n"
+        "XDG_CONFIG_HOME, in ~/.config) and take effect at the next transcription.\n"
+        "\n"
+        "Exit status: 0 done, 2 usage error or settings not taken, 3 dialog cancelled.\n",
         runConfigCommand,
     },
     Command{
