@@ -1,6 +1,7 @@
 #include "session/import_session.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "analysis/bar_line_location.h"
 #include "analysis/duration_assessment.h"
@@ -8,6 +9,7 @@
 #include "analysis/illegal_events.h"
 #include "analysis/swing_detection.h"
 #include "analysis/tie_location.h"
+#include "analysis/track_repairs.h"
 #include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
 #include "notation/chord_structure.h"
@@ -51,6 +53,10 @@ bool ImportSession::readFile() {
 bool ImportSession::reread() {
     listing_.reset();
     if (path_.empty()) return false;
+    // The strands and the walk named the old tracks: a strand list beside a
+    // state word of 0 would let the host walk tracks that are gone.
+    forgetPositions();
+    strands_.clear();
     tracks_.tracks.clear();
     header_.trackCount = 0;
     state_ = 0;
@@ -79,15 +85,21 @@ int32_t ImportSession::eliminateIllegalEvents() {
     return static_cast<int32_t>(std::min<int64_t>(deleted, INT32_MAX));
 }
 
-void ImportSession::removeInitialDelay() {
-    if (state_ != 0) return;
+int32_t ImportSession::removeInitialDelay() {
+    if (state_ != 0) return 0;
+    const int64_t delay = computeInitialDelay(tracks_);
+    vl::removeInitialDelay(tracks_, delay);
     state_ |= state::DelayRemoved;
+    return static_cast<int32_t>(std::clamp<int64_t>(delay, INT32_MIN, INT32_MAX));
 }
 
-void ImportSession::equaliseTrackLengths() { state_ |= state::LengthsEqualised; }
+void ImportSession::equaliseTrackLengths() {
+    vl::equaliseTrackLengths(tracks_);
+    state_ |= state::LengthsEqualised;
+}
 
 int32_t ImportSession::removeDuplicateTracks() {
-    const int32_t removed = 0;
+    const int32_t removed = vl::removeDuplicateTracks(tracks_);
     if (removed > 0 && (state_ & state::Strands) != 0) clearStrands();
     return removed;
 }
@@ -124,7 +136,9 @@ bool ImportSession::firstQuantising() {
 bool ImportSession::assessDurations(std::string_view title) {
     strands_.clear();
     const bool assessed = vl::assessDurations(tracks_, progress(), title);
-    state_ |= state::Durations;
+    // A cancelled assessment leaves the bit clear, so that the level is not
+    // taken as reached.
+    if (assessed) state_ |= state::Durations;
     return assessed;
 }
 

@@ -48,6 +48,12 @@ inline constexpr std::string_view AssessDurations = "Assessing MIDI note duratio
 inline constexpr std::string_view ReassessDurations = "Reassessing MIDI note durations...";
 inline constexpr std::string_view AssignStrands = "Assigning strands...";
 inline constexpr std::string_view LocateTies = "Locating ties across bar lines...";
+// The editing commands' own titles, spelt as the host has always shown them.
+inline constexpr std::string_view ReassignStrands = "Reassigning strands...";
+inline constexpr std::string_view ReassignStrandsAfterQuantising = "Reassining strands...";
+inline constexpr std::string_view ReassessDurationsAfterEqualising =
+    "Ressessing MIDI note durations...";
+inline constexpr std::string_view None = "";
 }  // namespace caption
 
 class ImportSession {
@@ -87,8 +93,13 @@ public:
     void computeChannelMasks();
     void buildQuantisationSettings();
     int32_t eliminateIllegalEvents();
-    void removeInitialDelay();
+    // Only on a session with no step recorded (state word 0): removes the
+    // delay before the music and sets 0x1. Returns the delay found (0 when
+    // the step did not run; negative when the grid puts the start earlier).
+    int32_t removeInitialDelay();
     void equaliseTrackLengths();
+    // Removes the tracks that repeat an earlier track's notes, dropping the
+    // strands when some were removed. Returns the number removed.
     int32_t removeDuplicateTracks();
     void insertMetaMarkers();
     bool locateBarLines(int flag);
@@ -107,6 +118,29 @@ public:
     void removeFiducialEvents();
     int32_t analyseTripletsAndSwing();
     void confirmChordStructure();
+
+    // Building blocks of the editing commands.
+    bool markersPresent() const { return (state_ & state::AnyFiducials) != 0; }
+    void discardResults() { clearDurations(); }
+    void dropStrands() { clearStrands(); }
+    void removeMarkers() { removeFiducialEvents(); }
+    void insertMarkers() { insertFiducialEvents(); }
+
+    // The editing commands (editing_commands.cpp). Each one takes away the
+    // results its edit makes stale and afterwards brings durations and
+    // strands back to the level they had.
+    int32_t rerunFirstQuantising();
+    int32_t fixInitialDelay();
+    int32_t removeDuplicateTracksAndReassign();
+    void equaliseTrackLengthsAndRestore();
+    int32_t completeAllMissingSteps();
+    int32_t eliminateIllegalEventsAndRestore();
+    void insertMarkersAndRestore();
+    void clearMarkersAndRestore();
+    void toggleMarkers();
+    bool insertBarLines();
+    int32_t insertProprietaryOnOffs();
+    int32_t annotate();
 
     // Item walk (the host's strand and item exports).
     bool getFirstStrand();
@@ -129,6 +163,9 @@ private:
     bool readFile();
     bool cancelled() { return progress().cancelled() != 0; }
     void discardItems();
+    // Before a command edits events: the host's walk and the listing cursor
+    // may point at events that are about to go.
+    void forgetPositions();
     bool buildStrandItems(size_t strandIndex);
 
     ImportFilterApp& app_;

@@ -167,7 +167,35 @@ constexpr std::array kCommands{
         "live",
         "live [FILE]",
         "build a session from timed MIDI events, as a host does while recording",
-        "Not built yet.\n",
+        "Options: --replay MIDI, --items; details below.\n"
+        "\n"
+        "Reads timed MIDI events from FILE (standard input when FILE is missing or '-'),\n"
+        "hands them one by one to the library's live-input interface, as a notation program\n"
+        "does with what it recorded from a keyboard, then transcribes the session with the\n"
+        "input-resolution settings and prints the notation like 'vlmidi import' does.\n"
+        "\n"
+        "One statement per line; '#' starts a comment; numbers are decimal or 0x hex:\n"
+        "\n"
+        "  division 96                          ticks per quarter note (default 96)\n"
+        "  tracks 2                             number of tracks (default 1)\n"
+        "  TRACK DELTA STATUS [DATA1 [DATA2]]   a short MIDI message: '0 0 0x90 60 100'\n"
+        "  key TRACK DELTA SHARPS [minor]       key signature; flats as negative sharps\n"
+        "  time TRACK DELTA NN/DEN [CC [BB]]    time signature: 'time 0 0 6/8'\n"
+        "  tempo TRACK DELTA MICROSECONDS       microseconds per quarter note\n"
+        "  end TRACK DELTA                      end of track\n"
+        "\n"
+        "division and tracks come before the first event. Tracks count from 0; DELTA is the\n"
+        "number of ticks since the previous event of the same track. An event for a track\n"
+        "that does not exist is refused by the library and reported on stderr.\n"
+        "\n"
+        "  --replay MIDI  take the events of a Standard MIDI File instead, track by track\n"
+        "                 (channel messages, signatures, tempo and end of track)\n"
+        "  --items        print the raw items instead of the notation\n"
+        "\n"
+        "Repairs run on the session before the transcription, as with 'vlmidi import':\n"
+        "--kill-baddies, --remove-duplicates, --fix-delay, --equalise, --repair (all four).\n"
+        "\n"
+        "Exit status: 0 done, 1 MIDI file unreadable, 2 usage error or bad line, 3 cancelled.\n",
         runLiveCommand,
     },
 };
