@@ -69,6 +69,32 @@ std::optional<uint32_t> scanOneHex(std::string_view text, size_t& i) {
     return static_cast<uint32_t>(value);
 }
 
+int lowerHexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The note markers this library writes read "KQVLEVT ss kk" exactly; the
+// analysis steps ask for them at every step of their walks, so that form is
+// decoded directly. Any other spelling goes through the general scan, which
+// gives the same answer for this form.
+std::optional<ProprietaryNote> readWrittenNoteText(std::string_view text) {
+    constexpr size_t kWrittenLength = kMarkerTagLength + 6;
+    if (text.size() != kWrittenLength || text[7] != ' ' || text[10] != ' ') return std::nullopt;
+    const int s1 = lowerHexValue(text[8]);
+    const int s2 = lowerHexValue(text[9]);
+    const int k1 = lowerHexValue(text[11]);
+    const int k2 = lowerHexValue(text[12]);
+    if (s1 < 0 || s2 < 0 || k1 < 0 || k2 < 0) return std::nullopt;
+    const int status = s1 << 4 | s2;
+    if (status < 0x80 || status > 0x9F) return std::nullopt;
+    ProprietaryNote note;
+    note.status = static_cast<uint8_t>(status);
+    note.key = static_cast<uint8_t>(k1 << 4 | k2);
+    return note;
+}
+
 std::string_view payloadUpToNul(const MidiMessage& m) {
     std::string_view text = m.payloadText();
     const size_t nul = text.find('\0');
@@ -138,6 +164,7 @@ bool hasMarkerTag(const MidiMessage& m, std::string_view tag) {
 
 std::optional<ProprietaryNote> readProprietaryNote(const MidiMessage& m) {
     if (!hasMarkerTag(m, kNoteMarkerTag)) return std::nullopt;
+    if (const std::optional<ProprietaryNote> note = readWrittenNoteText(m.payloadText())) return note;
     std::array<uint32_t, 2> numbers{};
     scanHexNumbers(payloadUpToNul(m).substr(kMarkerTagLength), numbers);
     if (numbers[0] < 0x80 || numbers[0] > 0x9F) return std::nullopt;
