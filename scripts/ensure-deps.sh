@@ -14,6 +14,12 @@ command -v ninja >/dev/null 2>&1 || missing+=(ninja-build)
 if [ "$need_tests" = 1 ]; then
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   command -v nm >/dev/null 2>&1 || missing+=(binutils)
+  # The MusicXML and packaging tests; MuseScore (musescore3), for the rendering test, is large
+  # and optional: that test is skipped without it.
+  command -v xmllint >/dev/null 2>&1 || missing+=(libxml2-utils)
+  command -v pkg-config >/dev/null 2>&1 || missing+=(pkgconf)
+  # The memory check of vlmidi over the examples.
+  command -v valgrind >/dev/null 2>&1 || missing+=(valgrind)
 fi
 
 [ ${#missing[@]} -eq 0 ] && exit 0

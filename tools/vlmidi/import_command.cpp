@@ -1,7 +1,10 @@
 // vlmidi import FILE: open, transcribe, and print what the library hands out, as notation for a
-// musician (the default), as raw items (--items), or as JSON (--format json).
+// musician (the default), as raw items (--items), as JSON (--format json) or as a MusicXML score
+// (--format musicxml); -o FILE writes it to a file instead of stdout.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -11,6 +14,7 @@
 #include "item_printer.h"
 #include "json_report.h"
 #include "musician_view.h"
+#include "musicxml_writer.h"
 #include "open_session.h"
 #include "progress_channel.h"
 #include "vlmidiin.h"
@@ -19,26 +23,44 @@ namespace vl::cli {
 
 namespace {
 
-enum class OutputForm { Notation, Items, Json };
+enum class OutputForm { Notation, Items, Json, MusicXml };
 
 struct ImportOptions {
     std::string path;
     bool quiet = false;
     bool items = false;
     std::optional<std::string> format;  // as given; checked once all options are read
+    std::optional<std::string> output;  // -o FILE; stdout when not given
 };
 
-std::optional<std::string> checkFormat(const ImportOptions& options, OutputForm& form) {
-    const std::string format = options.format.value_or("text");
-    if (format == "json") {
-        if (options.items) {
-            return std::string("import: --items and --format json exclude each other");
+bool endsWith(const std::string& text, const std::string& ending) {
+    return text.size() >= ending.size() &&
+           text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+// Without --format, the output file's extension chooses: .musicxml and .xml a score, .json JSON.
+std::string formatName(const ImportOptions& options) {
+    if (options.format) return *options.format;
+    if (options.output) {
+        if (endsWith(*options.output, ".musicxml") || endsWith(*options.output, ".xml")) {
+            return "musicxml";
         }
-        form = OutputForm::Json;
+        if (endsWith(*options.output, ".json")) return "json";
+    }
+    return "text";
+}
+
+std::optional<std::string> checkFormat(const ImportOptions& options, OutputForm& form) {
+    const std::string format = formatName(options);
+    if (format == "json" || format == "musicxml") {
+        if (options.items) {
+            return "import: --items and --format " + format + " exclude each other";
+        }
+        form = format == "json" ? OutputForm::Json : OutputForm::MusicXml;
     } else if (format == "text") {
         form = options.items ? OutputForm::Items : OutputForm::Notation;
     } else {
-        return "import: unknown format '" + format + "' (text, json)";
+        return "import: unknown format '" + format + "' (text, json, musicxml)";
     }
     return std::nullopt;
 }
@@ -61,6 +83,11 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
             options.format = args[++i];
         } else if (!optionsEnded && arg.rfind("--format=", 0) == 0) {
             options.format = arg.substr(arg.find('=') + 1);
+        } else if (!optionsEnded && (arg == "-o" || arg == "--output")) {
+            if (i + 1 >= args.size()) return "import: " + arg + " needs a FILE";
+            options.output = args[++i];
+        } else if (!optionsEnded && arg.rfind("--output=", 0) == 0) {
+            options.output = arg.substr(arg.find('=') + 1);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return "import: unknown option '" + arg + "'";
         } else if (havePath) {
@@ -71,36 +98,63 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
         }
     }
     if (!havePath || options.path.empty()) return std::string("import: no FILE given");
+    if (options.output && options.output->empty()) return std::string("import: empty output FILE");
     return checkFormat(options, form);
 }
 
-void printSummary(const ImportResult& result) {
-    std::printf("file: %s\n", result.path.c_str());
+void printSummary(const ImportResult& result, std::FILE* out) {
+    std::fprintf(out, "file: %s\n", result.path.c_str());
     if (result.header) {
-        std::printf("%s\n", describeHeader(*result.header).c_str());
+        std::fprintf(out, "%s\n", describeHeader(*result.header).c_str());
     } else {
-        std::printf("header: unknown\n");
+        std::fprintf(out, "header: unknown\n");
     }
     if (result.cancelled) {
-        std::printf("strands: cancelled\n");
+        std::fprintf(out, "strands: cancelled\n");
     } else {
-        std::printf("strands: %d\n", static_cast<int>(result.strandCount));
+        std::fprintf(out, "strands: %d\n", static_cast<int>(result.strandCount));
     }
-    std::printf("error word: 0x%x\n", static_cast<unsigned>(result.errorWord));
+    std::fprintf(out, "error word: 0x%x\n", static_cast<unsigned>(result.errorWord));
 }
 
-void printResult(const ImportResult& result, OutputForm form) {
+void printResult(const ImportResult& result, OutputForm form, std::FILE* out) {
     if (form == OutputForm::Json) {
-        std::fputs(formatJsonReport(result).c_str(), stdout);
+        std::fputs(formatJsonReport(result).c_str(), out);
         return;
     }
-    printSummary(result);
+    if (form == OutputForm::MusicXml) {
+        // A cancelled import has no score to write.
+        if (!result.cancelled) std::fputs(formatMusicXml(result).c_str(), out);
+        return;
+    }
+    printSummary(result, out);
     if (result.cancelled) return;
     if (form == OutputForm::Items) {
-        printItemLines(result, stdout);
+        printItemLines(result, out);
     } else {
-        printMusicianView(result, stdout);
+        printMusicianView(result, out);
     }
+}
+
+// Writes the result to stdout, or to the -o file (replaced only once the import is done).
+bool writeResult(const ImportResult& result, OutputForm form, const ImportOptions& options) {
+    if (!options.output) {
+        printResult(result, form, stdout);
+        return true;
+    }
+    std::FILE* out = std::fopen(options.output->c_str(), "wb");
+    if (out == nullptr) {
+        std::fprintf(stderr, "vlmidi: cannot write '%s' (%s)\n", options.output->c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    printResult(result, form, out);
+    const bool failed = std::ferror(out) != 0;
+    if (std::fclose(out) != 0 || failed) {
+        std::fprintf(stderr, "vlmidi: writing '%s' failed\n", options.output->c_str());
+        return false;
+    }
+    return true;
 }
 
 // Opens through vlImportOpen when progress is wanted: only that call gives the library a window
@@ -124,7 +178,9 @@ int importFile(const ImportOptions& options, OutputForm form) {
     if (progress) progress->finish();
     ImportResult result = captureSummary(session.get(), options.path, strands);
     if (!result.cancelled) captureItemLists(session.get(), result);
-    printResult(result, form);
+    // A cancelled import leaves an output file as it was; on stdout the summary still tells.
+    const bool leaveOutputFile = result.cancelled && options.output;
+    if (!leaveOutputFile && !writeResult(result, form, options)) return kExitUnreadableFile;
     if (result.cancelled) {
         std::fflush(stdout);
         std::fprintf(stderr, "vlmidi: import of '%s' cancelled\n", options.path.c_str());

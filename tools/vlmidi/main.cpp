@@ -19,8 +19,8 @@ constexpr std::array kCommands{
     Command{
         "import",
         "import FILE [OPTIONS]",
-        "transcribe a MIDI file; print its notation, raw items or JSON",
-        "Options: --items, --format text|json, --quiet (-q); details below.\n"
+        "transcribe a MIDI file; print its notation, raw items, JSON or MusicXML",
+        "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q); details below.\n"
         "\n"
         "Opens FILE (a Standard MIDI File or a RIFF MIDI file), runs the transcription and\n"
         "prints the file's header, the number of strands and the error word, then what the\n"
@@ -55,6 +55,13 @@ constexpr std::array kCommands{
         "                 items); every item has type, typeName, action, arg1 to arg3 and\n"
         "                 description, text items also textIndex and text. Track and channel\n"
         "                 numbers count from 0; a list the library could not build is null\n"
+        "  --format musicxml\n"
+        "                 a MusicXML 4.0 score (score-partwise) of what the library transcribed:\n"
+        "                 one part per track and channel, each strand a voice (two staves when\n"
+        "                 the strands need both clefs), a measure per bar\n"
+        "  -o OUT, --output OUT\n"
+        "                 write to OUT instead of stdout; without --format, OUT ending in\n"
+        "                 .musicxml or .xml writes MusicXML and .json JSON\n"
         "  --quiet, -q    open without progress reports: no bar, and Ctrl-C stops at once\n"
         "\n"
         "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",

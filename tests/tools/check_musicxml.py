@@ -1,0 +1,122 @@
+"""Arithmetic checks of a MusicXML file written by vlmidi, beyond what a schema can say.
+
+    python3 check_musicxml.py FILE.musicxml
+
+Every voice of every measure fills exactly its bar (a pickup and the last measure may hold
+less, where the track ends early); every note's duration is
+what its type, dots and time modification make it; every tie that starts is stopped by the next
+note of the same pitch in the same voice, and every stop has its start; the tuplet brackets of a
+voice open and close in turn. Prints one line per fault and exits 1 when there is any.
+"""
+import sys
+import xml.etree.ElementTree as ET
+
+TYPE_QUARTERS = {"breve": 8, "whole": 4, "half": 2, "quarter": 1, "eighth": 0.5,
+                 "16th": 0.25, "32nd": 0.125, "64th": 0.0625}
+
+
+def number(element, path, default=None):
+    found = element.find(path)
+    return default if found is None else int(found.text)
+
+
+def expected_duration(note, divisions):
+    value = TYPE_QUARTERS[note.findtext("type")] * divisions
+    dots = len(note.findall("dot"))
+    value *= (1, 1.5, 1.75)[dots]
+    modification = note.find("time-modification")
+    if modification is not None:
+        value = value * number(modification, "normal-notes") / number(modification, "actual-notes")
+    return value
+
+
+def pitch_of(note):
+    pitch = note.find("pitch")
+    return (pitch.findtext("step"), number(pitch, "alter", 0), number(pitch, "octave"))
+
+
+def check_part(part, faults):
+    divisions, beats, beat_type = None, 4, 4
+    open_ties = {}      # (voice, pitch) -> measure number of the start
+    open_tuplets = {}   # voice -> measure number of the start
+    last_onset = {}     # voice -> pitches of the previous onset
+    measures = part.findall("measure")
+    for measure in measures:
+        label = f"part {part.get('id')} measure {measure.get('number')}"
+        cursor, ends = 0, []
+        for child in measure:
+            if child.tag == "attributes":
+                divisions = number(child, "divisions", divisions)
+                beats = number(child, "time/beats", beats)
+                beat_type = number(child, "time/beat-type", beat_type)
+            elif child.tag == "backup":
+                ends.append(cursor)
+                cursor -= number(child, "duration")
+            elif child.tag == "forward":
+                cursor += number(child, "duration")
+            elif child.tag == "note":
+                check_note(child, label, divisions, open_ties, open_tuplets, last_onset, faults)
+                if child.find("chord") is None:
+                    cursor += number(child, "duration")
+        ends.append(cursor)
+        bar = divisions * 4 * beats // beat_type
+        may_be_short = measure.get("implicit") == "yes" or measure is measures[-1]
+        for end in ends:
+            if end > bar or (end < bar and not may_be_short):
+                faults.append(f"{label}: a voice ends at {end}, the bar is {bar}")
+    for (voice, pitch), where in open_ties.items():
+        faults.append(f"part {part.get('id')}: tie of {pitch} in voice {voice} from {where} "
+                      "never stops")
+    for voice, where in open_tuplets.items():
+        faults.append(f"part {part.get('id')}: tuplet in voice {voice} from {where} never ends")
+
+
+def check_note(note, label, divisions, open_ties, open_tuplets, last_onset, faults):
+    voice = note.findtext("voice")
+    duration = number(note, "duration")
+    rest = note.find("rest")
+    if rest is None or rest.get("measure") != "yes":
+        if duration != expected_duration(note, divisions):
+            faults.append(f"{label}: duration {duration} for a {note.findtext('type')} with "
+                          f"{len(note.findall('dot'))} dots at divisions {divisions}")
+    # last_onset[voice]: the pitches of the onset before the current one, and of the current one
+    previous, current = last_onset.get(voice, (set(), set()))
+    if rest is not None:
+        last_onset[voice] = (set(), set())
+    else:
+        pitch = pitch_of(note)
+        if note.find("chord") is None:
+            previous, current = current, set()
+        current.add(pitch)
+        last_onset[voice] = (previous, current)
+        ties = {t.get("type") for t in note.findall("tie")}
+        tied = {t.get("type") for t in note.findall("notations/tied")}
+        if ties != tied:
+            faults.append(f"{label}: <tie> {sorted(ties)} but <tied> {sorted(tied)}")
+        if "stop" in ties:
+            if (voice, pitch) not in open_ties or pitch not in previous:
+                faults.append(f"{label}: tie stop on {pitch} without a start just before")
+            open_ties.pop((voice, pitch), None)
+        if "start" in ties:
+            open_ties[(voice, pitch)] = label
+    for tuplet in note.findall("notations/tuplet"):
+        if tuplet.get("type") == "start":
+            if voice in open_tuplets:
+                faults.append(f"{label}: tuplet starts inside another")
+            open_tuplets[voice] = label
+        elif tuplet.get("type") == "stop":
+            if open_tuplets.pop(voice, None) is None:
+                faults.append(f"{label}: tuplet stops without a start")
+
+
+def main():
+    root = ET.parse(sys.argv[1]).getroot()
+    faults = []
+    for part in root.findall("part"):
+        check_part(part, faults)
+    for fault in faults:
+        print(fault)
+    sys.exit(1 if faults else 0)
+
+
+main()

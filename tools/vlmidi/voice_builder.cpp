@@ -1,0 +1,225 @@
+// Voices from strand items.
+
+#include "voice_builder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "notation_names.h"
+#include "pitch_spelling.h"
+#include "score_items.h"
+
+namespace vl::cli {
+
+namespace {
+
+struct ElementPosition {
+    std::size_t segment = 0;
+    std::size_t index = 0;
+};
+
+// Walks the items of one strand once, appending to the segment of the latest bar line.
+class VoiceBuilder {
+public:
+    explicit VoiceBuilder(const VoiceStart& start)
+        : key_(start.key), time_(start.time), shownKey_(start.key), shownTime_(start.time),
+          leadsPart_(start.leadsPart), channel_(start.channel), program_(start.program) {}
+
+    void add(const CapturedItem& captured) {
+        const ImportItem& item = captured.item;
+        const bool chordMate = isNoteItem(item) && item.action == kClusterAction && lastWasNote_;
+        lastWasNote_ = false;
+        if (isNoteItem(item) && item.arg1 <= kHighestKey) {
+            addNote(item, chordMate);
+        } else if (isNoteItem(item) || item.type == kRestItem) {
+            addRest(item);
+        } else if (item.type == kBarlineItem) {
+            closeTuplet();
+            segments_.emplace_back();
+        } else if (item.type == kKeySignatureItem) {
+            changeKey(keyFromItem(item));
+        } else if (item.type == kTimeSignatureItem) {
+            if (const auto time = timeFromItem(item)) changeTime(*time);
+        } else if (item.type == kProgramChangeItem) {
+            changeProgram(item);
+        }
+    }
+
+    BuiltVoice finish() {
+        closeTuplet();
+        return BuiltVoice{std::move(segments_), shownKeyAtStart_, shownTimeAtStart_,
+                          programAtStart_};
+    }
+
+private:
+    struct OnsetNote {
+        int key;
+        ElementPosition position;
+    };
+
+    ScoreNote& noteAt(const ElementPosition& p) { return segments_[p.segment][p.index].note; }
+
+    ElementPosition append(VoiceElement element) {
+        segments_.back().push_back(std::move(element));
+        return ElementPosition{segments_.size() - 1, segments_.back().size() - 1};
+    }
+
+    void addNote(const ImportItem& item, bool chordMate) {
+        const auto value = noteValueOf(item.arg2);
+        if (!value) return;
+        VoiceElement element;
+        ScoreNote& note = element.note;
+        note.chord = chordMate;
+        note.pitch = spellPitch(item.arg1, key_.fifths, key_.minor);
+        // Staff notation has no octave below 0; the lowest MIDI octave is written one up.
+        note.pitch.octave = std::max(note.pitch.octave, 0);
+        note.valueIndex = value->index;
+        note.dots = value->dots;
+        note.tuplet = tupletOf(item.arg3);
+        note.duration = noteValueDuration(value->index, value->dots, note.tuplet);
+        if (!chordMate) {
+            beforeTimedElement(note.tuplet);
+            previousOnset_ = std::move(currentOnset_);
+            currentOnset_.clear();
+        }
+        const bool tiedFromPrevious = (item.arg3 & kTieFlag) != 0;
+        const ElementPosition position = append(std::move(element));
+        if (tiedFromPrevious) tieToPreviousOnset(item.arg1, position);
+        currentOnset_.push_back(OnsetNote{item.arg1, position});
+        if (!chordMate) afterTimedElement(position);
+        lastWasNote_ = true;
+        musicStarted_ = true;
+    }
+
+    // The tie flag names the previous note of the same key; it must sound just before this one.
+    void tieToPreviousOnset(int key, const ElementPosition& position) {
+        for (const OnsetNote& previous : previousOnset_) {
+            if (previous.key != key) continue;
+            noteAt(previous.position).tieStart = true;
+            noteAt(position).tieStop = true;
+            return;
+        }
+    }
+
+    void addRest(const ImportItem& item) {
+        VoiceElement element;
+        ScoreNote& note = element.note;
+        note.rest = true;
+        if (item.arg2 == kWholeBarRestCode) {
+            note.wholeBar = true;
+            note.valueIndex = 1;
+            note.duration = time_.barLength();
+        } else {
+            const auto value = noteValueOf(item.arg2);
+            if (!value) return;
+            note.valueIndex = value->index;
+            note.dots = value->dots;
+            note.tuplet = tupletOf(item.arg3);
+            note.duration = noteValueDuration(value->index, value->dots, note.tuplet);
+        }
+        beforeTimedElement(note.tuplet);
+        previousOnset_.clear();
+        currentOnset_.clear();
+        afterTimedElement(append(std::move(element)));
+        musicStarted_ = true;
+    }
+
+    void changeKey(const KeySignature& key) {
+        key_ = key;
+        if (!leadsPart_) return;
+        if (!musicStarted_) {
+            shownKeyAtStart_ = key;
+        } else if (key != shownKey_) {
+            VoiceElement element;
+            element.kind = VoiceElement::Kind::Key;
+            element.key = key;
+            append(element);
+        }
+        shownKey_ = key;
+    }
+
+    void changeTime(const TimeSignature& time) {
+        time_ = time;
+        if (!leadsPart_) return;
+        if (!musicStarted_) {
+            shownTimeAtStart_ = time;
+        } else if (time != shownTime_) {
+            VoiceElement element;
+            element.kind = VoiceElement::Kind::Time;
+            element.time = time;
+            append(element);
+        }
+        shownTime_ = time;
+    }
+
+    // Program changes of other channels reach every strand of the track; only the part's own
+    // channel changes its sound.
+    void changeProgram(const ImportItem& item) {
+        if (!leadsPart_ || !channel_ || item.arg1 != *channel_ || item.arg2 > kHighestKey) return;
+        const int program = item.arg2;
+        if (!musicStarted_) {
+            programAtStart_ = program;
+        } else if (program != program_) {
+            VoiceElement element;
+            element.kind = VoiceElement::Kind::Program;
+            element.program = program;
+            append(element);
+        }
+        program_ = program;
+    }
+
+    // Tuplet brackets: a run of notes of one tuplet kind, closed whenever it fills a whole
+    // number of crotchets, at a bar line, or where the run ends.
+    void beforeTimedElement(Tuplet tuplet) {
+        if (groupKind_ != Tuplet::None && groupKind_ != tuplet) closeTuplet();
+    }
+
+    void afterTimedElement(const ElementPosition& position) {
+        ScoreNote& note = noteAt(position);
+        if (note.tuplet == Tuplet::None) return;
+        if (groupKind_ == Tuplet::None) {
+            groupKind_ = note.tuplet;
+            groupLength_ = 0;
+            note.tupletStart = true;
+        }
+        groupLength_ += note.duration;
+        groupLast_ = position;
+        if (groupLength_ % kUnitsPerQuarter == 0) closeTuplet();
+    }
+
+    void closeTuplet() {
+        if (groupKind_ == Tuplet::None) return;
+        noteAt(groupLast_).tupletStop = true;
+        groupKind_ = Tuplet::None;
+    }
+
+    std::vector<MeasureElements> segments_{MeasureElements{}};
+    KeySignature key_;
+    TimeSignature time_;
+    KeySignature shownKey_;
+    TimeSignature shownTime_;
+    KeySignature shownKeyAtStart_ = shownKey_;
+    TimeSignature shownTimeAtStart_ = shownTime_;
+    bool leadsPart_;
+    std::optional<int> channel_;
+    std::optional<int> program_;
+    std::optional<int> programAtStart_ = program_;
+    bool musicStarted_ = false;
+    bool lastWasNote_ = false;
+    std::vector<OnsetNote> previousOnset_;
+    std::vector<OnsetNote> currentOnset_;
+    Tuplet groupKind_ = Tuplet::None;
+    std::int64_t groupLength_ = 0;
+    ElementPosition groupLast_;
+};
+
+}  // namespace
+
+BuiltVoice buildVoice(const CapturedItems& items, const VoiceStart& start) {
+    VoiceBuilder builder(start);
+    for (const CapturedItem& captured : items) builder.add(captured);
+    return builder.finish();
+}
+
+}  // namespace vl::cli
