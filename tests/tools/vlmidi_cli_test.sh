@@ -324,5 +324,21 @@ expect_status 0
 expect_in out '"text": "Q\"\\\u0001\n\u00ff'$'\xc3\xa9''Z"'
 json_expect 'start_texts(4103) == ["Q\"\\\x01\n\xff\xe9Z"]'
 
+# Repairs run before the transcription: their lines come first with the notation, and go to
+# stderr when a document is written to stdout.
+run "import --repair" import -q "$examples/twinkle.mid" --repair
+expect_status 0
+expect_line out "removed 0 duplicate tracks"
+expect_line out "track lengths equalised"
+check [ "$(head -n 1 "$work/out")" = "removed 0 illegal events" ] ||
+    fail "import --repair: the repair lines do not come first"
+run "import --repair --format json" import -q "$examples/twinkle.mid" --repair --format json
+expect_status 0
+expect_line err "removed 0 duplicate tracks"
+check python3 -c 'import json,sys; json.load(open(sys.argv[1]))' "$work/out" ||
+    fail "import --repair --format json: stdout is no JSON document"
+run "help import shows the repairs" help import
+expect_in out "--remove-duplicates"
+
 echo "$checks checks, $failures failed"
 [ "$failures" -eq 0 ]

@@ -17,6 +17,7 @@ struct Command {
     const char* summary;      // one line for the command list
     const char* description;  // the longer text of "vlmidi help COMMAND"
     int (*run)(const Arguments& args);  // arguments after the command name
+    const char* sharedOptions = nullptr;  // options several commands take, shown after the rest
 };
 
 std::span<const Command> commandTable();

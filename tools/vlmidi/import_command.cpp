@@ -17,6 +17,7 @@
 #include "musicxml_writer.h"
 #include "open_session.h"
 #include "progress_channel.h"
+#include "repair_options.h"
 #include "vlmidiin.h"
 
 namespace vl::cli {
@@ -31,6 +32,7 @@ struct ImportOptions {
     bool items = false;
     std::optional<std::string> format;  // as given; checked once all options are read
     std::optional<std::string> output;  // -o FILE; stdout when not given
+    RepairOptions repairs;              // run before the transcription
 };
 
 bool endsWith(const std::string& text, const std::string& ending) {
@@ -88,6 +90,8 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
             options.output = args[++i];
         } else if (!optionsEnded && arg.rfind("--output=", 0) == 0) {
             options.output = arg.substr(arg.find('=') + 1);
+        } else if (!optionsEnded && parseRepairOption(arg, options.repairs)) {
+            continue;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return "import: unknown option '" + arg + "'";
         } else if (havePath) {
@@ -174,6 +178,10 @@ int importFile(const ImportOptions& options, OutputForm form) {
     OpenSession session(openFile(options, progress ? &*progress : nullptr));
     if (session.get() == nullptr) return reportUnreadableFile(options.path);
 
+    // The repair lines go with the notation text; beside a document on stdout they go to stderr.
+    const bool textOnStdout =
+        !options.output && (form == OutputForm::Notation || form == OutputForm::Items);
+    applyRepairs(session.get(), options.repairs, textOnStdout ? stdout : stderr);
     const std::int32_t strands = vlImportInitialise(session.get());
     if (progress) progress->finish();
     ImportResult result = captureSummary(session.get(), options.path, strands);

@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "repair_options.h"
 #include "vlmidiin.h"
 
 namespace vl::cli {
@@ -20,7 +21,9 @@ constexpr std::array kCommands{
         "import",
         "import FILE [OPTIONS]",
         "transcribe a MIDI file; print its notation, raw items, JSON or MusicXML",
-        "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q); details below.\n"
+        "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q), and the\n"
+        "repairs --kill-baddies, --remove-duplicates, --fix-delay, --equalise, --repair;\n"
+        "details below.\n"
         "\n"
         "Opens FILE (a Standard MIDI File or a RIFF MIDI file), runs the transcription and\n"
         "prints the file's header, the number of strands and the error word, then what the\n"
@@ -66,6 +69,7 @@ constexpr std::array kCommands{
         "\n"
         "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runImportCommand,
+        kRepairOptionsHelp,
     },
     Command{
         "list",
@@ -172,7 +176,7 @@ constexpr std::array kCommands{
     },
     Command{
         "live",
-        "live [FILE]",
+        "live [FILE | --replay MIDI] [OPTIONS]",
         "build a session from timed MIDI events, as a host does while recording",
         "Options: --replay MIDI, --items; details below.\n"
         "\n"
@@ -204,6 +208,7 @@ constexpr std::array kCommands{
         "\n"
         "Exit status: 0 done, 1 MIDI file unreadable, 2 usage error or bad line, 3 cancelled.\n",
         runLiveCommand,
+        kRepairOptionsHelp,
     },
 };
 
@@ -250,6 +255,9 @@ void printUsage(std::FILE* out) {
 
 void printCommandHelp(const Command& command, std::FILE* out) {
     std::fprintf(out, "usage: vlmidi %s\n\n%s", command.synopsis, command.description);
+    if (command.sharedOptions != nullptr) {
+        std::fprintf(out, "\nRepairs before the transcription:\n%s", command.sharedOptions);
+    }
 }
 
 int usageError(const std::string& message, const Command* command) {

@@ -4,22 +4,6 @@
 
 namespace vl::cli {
 
-const char* const kRepairOptionsHelp =
-    "  --kill-baddies       remove illegal events first: note-ons of keys already sounding,\n"
-    "                       note-offs of keys not sounding\n"
-    "  --remove-duplicates  remove every track whose notes (times, keys, on/off) repeat an\n"
-    "                       earlier track's, whatever their channel and velocity\n"
-    "  --fix-delay          remove the delay before the music starts (found from the first\n"
-    "                       note and the time-signature grid); everything before it moves to\n"
-    "                       tick 0, the rest that many ticks earlier\n"
-    "  --equalise           make every track end where the longest one ends\n"
-    "  --repair             all four, in the order above\n"
-    "                       The repairs run in that order before the transcription, one line\n"
-    "                       each on stdout. --fix-delay only acts on a file nothing has been\n"
-    "                       done to yet, which is why it runs before --equalise; the\n"
-    "                       transcription removes a delay itself only when no repair ran\n"
-    "                       but --kill-baddies or --remove-duplicates.\n";
-
 bool parseRepairOption(const std::string& arg, RepairOptions& options) {
     if (arg == "--kill-baddies") {
         options.killBaddies = true;

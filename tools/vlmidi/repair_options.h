@@ -19,8 +19,23 @@ struct RepairOptions {
     bool any() const { return killBaddies || removeDuplicates || fixDelay || equalise; }
 };
 
-// Help lines for the options, to go into a command's description.
-extern const char* const kRepairOptionsHelp;
+// Help lines for the options, shown after the description of the commands that take them.
+inline constexpr const char* kRepairOptionsHelp =
+    "  --kill-baddies       remove illegal events first: note-ons of keys already sounding,\n"
+    "                       note-offs of keys not sounding\n"
+    "  --remove-duplicates  remove every track whose notes (times, keys, on/off) repeat an\n"
+    "                       earlier track's, whatever their channel and velocity\n"
+    "  --fix-delay          remove the delay before the music starts (found from the first\n"
+    "                       note and the time-signature grid); everything before it moves to\n"
+    "                       tick 0, the rest that many ticks earlier\n"
+    "  --equalise           make every track end where the longest one ends\n"
+    "  --repair             all four, in the order above\n"
+    "                       The repairs run in that order before the transcription, one line\n"
+    "                       each on stdout (on stderr when a JSON or MusicXML document goes\n"
+    "                       to stdout). --fix-delay only acts on a file nothing has been done\n"
+    "                       to yet, which is why it runs before --equalise; the transcription\n"
+    "                       removes a delay itself only when no repair ran but --kill-baddies\n"
+    "                       or --remove-duplicates.\n";
 
 // When arg is one of the repair options (or --repair, meaning all of them) sets it in options
 // and returns true; false for any other argument.
