@@ -2,6 +2,8 @@
 // musician (the default), as raw items (--items), as JSON (--format json) or as a MusicXML score
 // (--format musicxml); -o FILE writes it to a file instead of stdout.
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,7 +35,10 @@ struct ImportOptions {
     std::optional<std::string> format;  // as given; checked once all options are read
     std::optional<std::string> output;  // -o FILE; stdout when not given
     RepairOptions repairs;              // run before the transcription
+    bool askForFile = false;            // no FILE given on a terminal: the file dialog asks
 };
+
+constexpr const char* kPathFromDialog = "(chosen in the file dialog)";
 
 bool endsWith(const std::string& text, const std::string& ending) {
     return text.size() >= ending.size() &&
@@ -101,7 +106,13 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
             havePath = true;
         }
     }
-    if (!havePath || options.path.empty()) return std::string("import: no FILE given");
+    if (!havePath && isatty(STDIN_FILENO) != 0) {
+        // With a person at the keyboard the library's file dialog asks for the file.
+        options.askForFile = true;
+        options.path = kPathFromDialog;
+    } else if (!havePath || options.path.empty()) {
+        return std::string("import: no FILE given");
+    }
     if (options.output && options.output->empty()) return std::string("import: empty output FILE");
     return checkFormat(options, form);
 }
@@ -164,11 +175,13 @@ bool writeResult(const ImportResult& result, OutputForm form, const ImportOption
 // Opens through vlImportOpen when progress is wanted: only that call gives the library a window
 // to send reports to. A non-empty path never shows a file dialog.
 ImportSession* openFile(const ImportOptions& options, ProgressChannel* progress) {
+    // An empty path makes vlImportOpen show the file dialog.
+    const char* path = options.askForFile ? "" : options.path.c_str();
     if (progress != nullptr) {
-        return vlImportOpen(progress->windowToken(), ProgressChannel::kProgressMessage,
-                            options.path.c_str());
+        return vlImportOpen(progress->windowToken(), ProgressChannel::kProgressMessage, path);
     }
-    return vlImportOpenFromName(options.path.c_str());
+    if (options.askForFile) return vlImportOpen(nullptr, 0, path);
+    return vlImportOpenFromName(path);
 }
 
 int importFile(const ImportOptions& options, OutputForm form) {
@@ -176,7 +189,11 @@ int importFile(const ImportOptions& options, OutputForm form) {
     if (!options.quiet) progress.emplace(true);
 
     OpenSession session(openFile(options, progress ? &*progress : nullptr));
-    if (session.get() == nullptr) return reportUnreadableFile(options.path);
+    if (session.get() == nullptr) {
+        if (!options.askForFile) return reportUnreadableFile(options.path);
+        std::fputs("vlmidi: import: no MIDI file opened\n", stderr);
+        return kExitCancelled;
+    }
 
     // The repair lines go with the notation text; beside a document on stdout they go to stderr.
     const bool textOnStdout =

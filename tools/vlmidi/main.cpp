@@ -19,7 +19,7 @@ namespace {
 constexpr std::array kCommands{
     Command{
         "import",
-        "import FILE [OPTIONS]",
+        "import [FILE] [OPTIONS]",
         "transcribe a MIDI file; print its notation, raw items, JSON or MusicXML",
         "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q), and the\n"
         "repairs --kill-baddies, --remove-duplicates, --fix-delay, --equalise, --repair;\n"
@@ -30,6 +30,8 @@ constexpr std::array kCommands{
         "library hands to a notation program: the start items (key, time, tempo, swing, title),\n"
         "the guide strand (bar lines, signatures and tempo of the first track) and every\n"
         "strand (one line of notation: its track, MIDI channel, instrument and clef).\n"
+        "Without FILE, when stdin is a terminal, the library's file dialog asks for the file\n"
+        "(and its \"configure\" answer opens the import settings first).\n"
         "\n"
         "The guide and the strands are shown one bar per line:\n"
         "\n"
