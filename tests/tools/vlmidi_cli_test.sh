@@ -18,7 +18,7 @@ program=$vlmidi # what run starts
 for help in --help -h help; do
     run "vlmidi $help" "$help"
     expect_status 0
-    expect_in out "import FILE"
+    expect_in out "import [FILE]"
     expect_empty err
 done
 
@@ -30,11 +30,11 @@ expect_in out "--format json"
 
 run "vlmidi import --help" import --help
 expect_status 0
-expect_in out "usage: vlmidi import FILE"
+expect_in out "usage: vlmidi import [FILE]"
 
 run "vlmidi without arguments"
 expect_status 2
-expect_in err "import FILE"
+expect_in err "import [FILE]"
 expect_empty out
 
 for args in "frobnicate" "help frobnicate"; do
