@@ -196,12 +196,6 @@ int runDialog(const ConfigOptions& options) {
 
 int runConfigCommand(const Arguments& args) {
     const Command* self = findCommand("config");
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            printCommandHelp(*self, stdout);
-            return kExitSuccess;
-        }
-    }
     ConfigOptions options;
     if (const auto mistake = parseOptions(args, options)) return usageError(*mistake, self);
     if (options.changesSomething()) {

@@ -218,13 +218,6 @@ int importFile(const ImportOptions& options, OutputForm form) {
 
 int runImportCommand(const Arguments& args) {
     const Command* self = findCommand("import");
-    for (const std::string& arg : args) {
-        if (arg == "--") break;
-        if (arg == "--help" || arg == "-h") {
-            printCommandHelp(*self, stdout);
-            return kExitSuccess;
-        }
-    }
     ImportOptions options;
     OutputForm form = OutputForm::Notation;
     if (const auto mistake = parseOptions(args, options, form)) return usageError(*mistake, self);

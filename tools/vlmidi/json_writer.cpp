@@ -4,36 +4,11 @@
 
 #include <cstdio>
 
+#include "utf8.h"
+
 namespace vl::cli {
 
 namespace {
-
-// Length of the valid UTF-8 sequence at the start of `bytes`, or 0 when it is not one
-// (overlong forms, surrogates and code points above U+10FFFF are not valid).
-std::size_t validUtf8Length(std::string_view bytes) {
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    std::uint32_t codePoint = 0;
-    std::uint32_t smallest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, codePoint = lead & 0x1Fu, smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, codePoint = lead & 0x0Fu, smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, codePoint = lead & 0x07u, smallest = 0x10000;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(bytes[i]);
-        if ((next & 0xC0u) != 0x80u) return 0;
-        codePoint = codePoint << 6 | (next & 0x3Fu);
-    }
-    if (codePoint < smallest || codePoint > 0x10FFFF) return 0;
-    if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
-    return length;
-}
 
 void appendUnicodeEscape(std::string& out, unsigned value) {
     char escape[8];
@@ -63,7 +38,7 @@ std::string jsonQuoted(std::string_view bytes) {
     while (i < bytes.size()) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte >= 0x80) {
-            const std::size_t length = validUtf8Length(bytes.substr(i));
+            const std::size_t length = leadingUtf8Sequence(bytes.substr(i)).length;
             if (length == 0) {
                 appendUnicodeEscape(out, byte);
                 ++i;

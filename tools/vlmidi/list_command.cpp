@@ -111,12 +111,6 @@ void printListing(const std::vector<Line>& lines) {
 
 int runListCommand(const Arguments& args) {
     const Command* self = findCommand("list");
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            printCommandHelp(*self, stdout);
-            return kExitSuccess;
-        }
-    }
     ListOptions options;
     if (const auto mistake = parseOptions(args, options)) return usageError(*mistake, self);
 

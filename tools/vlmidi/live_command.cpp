@@ -129,12 +129,6 @@ int runLive(const LiveOptions& options) {
 
 int runLiveCommand(const Arguments& args) {
     const Command* self = findCommand("live");
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            printCommandHelp(*self, stdout);
-            return kExitSuccess;
-        }
-    }
     LiveOptions options;
     if (const auto mistake = parseOptions(args, options)) return usageError(*mistake, self);
     return runLive(options);

@@ -218,6 +218,15 @@ bool isHelpRequest(const std::string& arg) {
     return arg == "--help" || arg == "-h" || arg == "help";
 }
 
+// "--help" or "-h" among a command's options, before a "--" that ends them.
+bool asksForHelp(const Arguments& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--") return false;
+        if (arg == "--help" || arg == "-h") return true;
+    }
+    return false;
+}
+
 int runHelp(const Arguments& args) {
     if (args.size() <= 1) {
         printUsage(stdout);
@@ -287,7 +296,12 @@ int main(int argc, char** argv) {
     const Command* command = findCommand(args[0]);
     if (command == nullptr) return usageError("unknown command '" + args[0] + "'");
 
+    const Arguments rest(args.begin() + 1, args.end());
+    if (asksForHelp(rest)) {
+        printCommandHelp(*command, stdout);
+        return kExitSuccess;
+    }
     // With a person at the keyboard, the library's dialogs may ask on the terminal.
     if (isatty(STDIN_FILENO) != 0) vlImportSetDialogMode(1);
-    return command->run(Arguments(args.begin() + 1, args.end()));
+    return command->run(rest);
 }

@@ -221,12 +221,6 @@ int showDialog(const StatsOptions& options, ImportSession* session) {
 
 int runStatsCommand(const Arguments& args) {
     const Command* self = findCommand("stats");
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            printCommandHelp(*self, stdout);
-            return kExitSuccess;
-        }
-    }
     StatsOptions options;
     if (const auto mistake = parseOptions(args, options)) return usageError(*mistake, self);
     if (options.form == OutputForm::Dialog && isatty(STDIN_FILENO) == 0) {

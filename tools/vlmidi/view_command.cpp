@@ -45,12 +45,6 @@ std::optional<std::string> parseOptions(const Arguments& args, ViewOptions& opti
 
 int runViewCommand(const Arguments& args) {
     const Command* self = findCommand("view");
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            printCommandHelp(*self, stdout);
-            return kExitSuccess;
-        }
-    }
     ViewOptions options;
     if (const auto mistake = parseOptions(args, options)) return usageError(*mistake, self);
 

@@ -4,37 +4,18 @@
 
 #include <cstdint>
 
+#include "utf8.h"
+
 namespace vl::cli {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at the start of `bytes`, or 0 when it is not one (overlong
-// forms, surrogates, code points above U+10FFFF and the non-characters U+FFFE and U+FFFF, which
-// XML does not allow, count as invalid).
+// Length of the valid UTF-8 sequence at the start of `bytes`, or 0 when it is not one; the
+// non-characters U+FFFE and U+FFFF, which XML does not allow, count as invalid too.
 std::size_t validUtf8Length(std::string_view bytes) {
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    std::uint32_t codePoint = 0;
-    std::uint32_t smallest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, codePoint = lead & 0x1Fu, smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, codePoint = lead & 0x0Fu, smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, codePoint = lead & 0x07u, smallest = 0x10000;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(bytes[i]);
-        if ((next & 0xC0u) != 0x80u) return 0;
-        codePoint = codePoint << 6 | (next & 0x3Fu);
-    }
-    if (codePoint < smallest || codePoint > 0x10FFFF) return 0;
-    if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
-    if (codePoint == 0xFFFE || codePoint == 0xFFFF) return 0;
-    return length;
+    const Utf8Sequence sequence = leadingUtf8Sequence(bytes);
+    if (sequence.codePoint == 0xFFFE || sequence.codePoint == 0xFFFF) return 0;
+    return sequence.length;
 }
 
 void appendLatin1(std::string& out, unsigned char byte) {
