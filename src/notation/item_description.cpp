@@ -3,8 +3,8 @@
 #include "notation/item_description.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "notation/note_value_names.h"
 
@@ -21,9 +21,6 @@ constexpr uint16_t kTimeSignatureType = 5;
 constexpr uint16_t kKeySignatureType = 6;
 constexpr uint16_t kTempoType = 7;
 
-// Long enough for the longest text ("Double dotted Hemidemisemiquaver = 65535").
-constexpr size_t kTextCapacity = 64;
-
 int signedByte(uint8_t b) { return static_cast<int8_t>(b); }
 
 // The denominator from its exponent, read as a signed byte and kept to 0..31 so
@@ -33,33 +30,44 @@ int32_t denominatorOf(uint8_t exponent) {
     return static_cast<int32_t>(uint32_t{1} << shift);
 }
 
+// "<dot word> <value name>", as the note, rest and tempo texts begin. Built
+// without printf: a host may ask for the text of every item it receives.
+std::string valueWords(uint8_t value) {
+    std::string text = noteValueDotWord(value);
+    text += ' ';
+    text += noteValueName(value);
+    return text;
+}
+
+// Lower-case hex without leading zeros, as %x writes it.
+std::string hexNumber(unsigned value) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    char digits[8];
+    size_t n = 0;
+    do {
+        digits[n++] = kDigits[value & 0xF];
+        value >>= 4;
+    } while (value != 0 && n < sizeof digits);
+    std::string text;
+    while (n > 0) text += digits[--n];
+    return text;
+}
+
 }  // namespace
 
 std::string itemDescription(const ImportItem& item) {
-    char text[kTextCapacity];
     switch (item.type) {
         case kUnknownType: return "Unknown item";
         case kMidiNoteType:
-        case kNoteType:
-            std::snprintf(text, sizeof text, "%s %s %x", noteValueDotWord(item.arg2),
-                          noteValueName(item.arg2), static_cast<unsigned>(item.arg1));
-            return text;
-        case kRestType:
-            std::snprintf(text, sizeof text, "%s %s rest", noteValueDotWord(item.arg2),
-                          noteValueName(item.arg2));
-            return text;
+        case kNoteType: return valueWords(item.arg2) + ' ' + hexNumber(item.arg1);
+        case kRestType: return valueWords(item.arg2) + " rest";
         case kBarlineType: return "Barline";
         case kTimeSignatureType:
-            std::snprintf(text, sizeof text, "Time signature: %d/%d", signedByte(item.arg1),
-                          static_cast<int>(denominatorOf(item.arg2)));
-            return text;
-        case kKeySignatureType:
-            std::snprintf(text, sizeof text, "Key signature: %d", signedByte(item.arg1));
-            return text;
+            return "Time signature: " + std::to_string(signedByte(item.arg1)) + '/' +
+                   std::to_string(denominatorOf(item.arg2));
+        case kKeySignatureType: return "Key signature: " + std::to_string(signedByte(item.arg1));
         case kTempoType:
-            std::snprintf(text, sizeof text, "%s %s = %d", noteValueDotWord(item.arg1),
-                          noteValueName(item.arg1), item.arg2 | (item.arg3 << 8));
-            return text;
+            return valueWords(item.arg1) + " = " + std::to_string(item.arg2 | (item.arg3 << 8));
         default: return "Totally unknown item";
     }
 }

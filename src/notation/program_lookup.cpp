@@ -1,25 +1,56 @@
 #include "notation/program_lookup.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace vl {
+
+namespace {
+
+// The best program change found so far: the earliest, the earlier track on
+// equal times.
+struct Found {
+    int64_t time = INT64_MAX;
+    size_t track = SIZE_MAX;
+    uint8_t program = kNoProgram;
+
+    // Whether a program change of track i at `time` would come before this one.
+    bool beatenBy(int64_t t, size_t i) const { return t < time || (t == time && i < track); }
+};
+
+// Looks at track i's events while one of them could still beat `found`, and
+// takes the track's first program change of the channel if it does.
+void scanTrack(const MidiTrack& track, size_t i, uint8_t channel, Found& found) {
+    int64_t time = 0;
+    for (const MidiEvent& e : track.events) {
+        time += e.time;
+        if (!found.beatenBy(time, i)) return;
+        if (e.message.isProgramChange() && e.message.channel() == channel) {
+            found = {time, i, e.message.data1};
+            return;
+        }
+    }
+}
+
+}  // namespace
 
 uint8_t programOfChannel(const TrackSet& tracks, uint8_t channel) {
     if (channel >= 16) return kNoProgram;
-    uint8_t program = kNoProgram;
-    int64_t earliest = INT64_MAX;
-    for (const MidiTrack& track : tracks.tracks) {
-        int64_t time = 0;
-        for (const MidiEvent& e : track.events) {
-            time += e.time;
-            if (time >= earliest) break;  // cannot beat the track already found
-            if (e.message.isProgramChange() && e.message.channel() == channel) {
-                earliest = time;
-                program = e.message.data1;
-                break;
-            }
-        }
-        if (earliest == 0) break;
+    // A host asks once per strand. The tracks that play the channel usually
+    // set its program near their start: looking there first bounds the walk
+    // over every other track to the events before that time. The masks only
+    // choose the order; every track is still looked at.
+    Found found;
+    const size_t count = tracks.tracks.size();
+    std::vector<bool> done(count, false);
+    for (size_t i = 0; i < count; ++i) {
+        if (!tracks.tracks[i].usesChannel(channel)) continue;
+        scanTrack(tracks.tracks[i], i, channel, found);
+        done[i] = true;
     }
-    return program;
+    for (size_t i = 0; i < count; ++i)
+        if (!done[i]) scanTrack(tracks.tracks[i], i, channel, found);
+    return found.program;
 }
 
 }  // namespace vl

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -47,49 +48,99 @@ bool isBar(const MidiEvent& e) { return e.message.isBarMarker(); }
 
 // Progress over a track's events for a walk whose position is only roughly
 // known once events have been inserted: the index is kept within the count.
+// A detail report goes out only where the percentage it shows changes: the
+// host sees every percentage, and a cancel from any of them stops the walk at
+// the same event, but a strand walk over a long track does not send the host
+// one message per event (each pass runs once per strand).
 class WalkProgress {
 public:
     WalkProgress(ProgressReporter& progress, size_t count)
         : events_(progress, count), count_(count) {}
-    // Reports the current index, then moves on by one.
+    // Reports the current index when its percentage is new, then moves on by one.
     bool cancelledAtNext() {
-        const bool cancelled = events_.cancelledAt(index_);
+        bool cancelled = false;
+        if (index_ == nextReport_) {
+            cancelled = events_.cancelledAt(index_);
+            nextReport_ = nextPercentIndex(index_);
+        }
         if (index_ + 1 < count_) ++index_;
         return cancelled;
     }
 
 private:
+    // The first index after i whose percentage, (index + 1) x 100 / count,
+    // is larger than i's; beyond the count when there is none.
+    size_t nextPercentIndex(size_t i) const {
+        if (count_ < 2 || i + 1 >= count_) return SIZE_MAX;
+        const uint64_t count = count_;
+        const uint64_t percent = (uint64_t{i} + 1) * 100 / count;
+        // Smallest j with (j + 1) x 100 >= (percent + 1) x count.
+        const uint64_t j = ((percent + 1) * count + 99) / 100 - 1;
+        return static_cast<size_t>(std::max<uint64_t>(j, uint64_t{i} + 1));
+    }
+
     EventProgress events_;
     size_t count_;
     size_t index_ = 0;
+    size_t nextReport_ = 0;
 };
 
 // ---- Common driver --------------------------------------------------------
 
-using StrandPass = std::function<bool(MidiTrack&, int16_t)>;
+// A strand pass gets the track, the strand number and whether this is the
+// last strand record of the list that runs on that track.
+using StrandPass = std::function<bool(MidiTrack&, int16_t, bool)>;
+
+bool runsOnTrack(const TrackSet& tracks, const Strand& s) {
+    return s.trackIndex < tracks.size() && s.number <= static_cast<uint32_t>(kLastStrandNumber);
+}
+
+// For each strand record: whether no later record runs on the same track.
+std::vector<bool> lastRunOfTrack(const TrackSet& tracks, const std::vector<Strand>& strands) {
+    std::vector<bool> last(strands.size(), false);
+    std::vector<bool> seen(tracks.size(), false);
+    for (size_t i = strands.size(); i-- > 0;) {
+        const Strand& s = strands[i];
+        if (!runsOnTrack(tracks, s) || seen[s.trackIndex]) continue;
+        seen[s.trackIndex] = true;
+        last[i] = true;
+    }
+    return last;
+}
 
 int32_t runStrandPass(TrackSet& tracks, const std::vector<Strand>& strands,
                       std::string_view caption, ProgressReporter& progress,
                       const StrandPass& pass) {
     progress.beginStep(caption, static_cast<int32_t>(strands.size()), kStrandItemWord);
+    const std::vector<bool> last = lastRunOfTrack(tracks, strands);
     int32_t processed = 0;
     for (size_t i = 0; i < strands.size(); ++i) {
         if (progress.item(static_cast<uint32_t>(i)) != 0) break;
         const Strand& s = strands[i];
-        if (s.trackIndex >= tracks.size() || s.number > static_cast<uint32_t>(kLastStrandNumber))
-            continue;
+        if (!runsOnTrack(tracks, s)) continue;
         ++processed;
-        if (!pass(tracks.tracks[s.trackIndex], static_cast<int16_t>(s.number))) break;
+        if (!pass(tracks.tracks[s.trackIndex], static_cast<int16_t>(s.number), last[i])) break;
     }
     return processed;
 }
 
 // ---- Swing ----------------------------------------------------------------
 
-// Pulls the strand's plain note-ons back to the semiquaver at or before them.
+// Pulls the strand's plain note-ons back to the semiquaver at or before them,
+// and assesses the durations of each bar again once the walk has passed it.
+//
+// Moves stay inside their bar and a bar's durations are measured from the
+// events of that bar, so when several strands of one track are walked in a
+// row, the walk of the last of them writes every bar's final durations: it
+// assesses each bar after all moves in it. The earlier walks may then leave
+// the bars they pass alone (reassessEveryBar false); their assessments would
+// all be overwritten, and assessing a bar costs a walk over its events per
+// strand. The bar after the last bar marker is assessed by every walk that
+// moved a note in it, since the last walk does not always assess it.
 class SwingWalk {
 public:
-    SwingWalk(MidiTrack& track, int16_t strand) : track_(track), strand_(strand) {}
+    SwingWalk(MidiTrack& track, int16_t strand, bool reassessEveryBar)
+        : track_(track), strand_(strand), reassessEveryBar_(reassessEveryBar) {}
 
     bool run(ProgressReporter& progress) {
         const int64_t q = track_.division / 4;
@@ -103,7 +154,7 @@ public:
             if (isBar(e)) {
                 lastSlot_ = -1;
                 movedInBar_ = false;
-                reassessBar(track_, c.position(), true);
+                if (reassessEveryBar_) reassessBar(track_, c.position(), true);
             } else if (isStrandNoteOn(e, strand_)) {
                 placeNoteOn(c, q);
             }
@@ -134,6 +185,7 @@ private:
 
     MidiTrack& track_;
     int16_t strand_;
+    bool reassessEveryBar_;
     int64_t lastSlot_ = -1;
     bool movedInBar_ = false;
 };
@@ -483,13 +535,13 @@ bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationS
 }
 
 bool analyseStrandSwing(MidiTrack& track, int16_t strand, ProgressReporter& progress) {
-    return SwingWalk(track, strand).run(progress);
+    return SwingWalk(track, strand, true).run(progress);
 }
 
 int32_t analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
                         const QuantisationSettings& settings, ProgressReporter& progress) {
     return runStrandPass(tracks, strands, kAnalyseTripletsCaption, progress,
-                         [&](MidiTrack& track, int16_t strand) {
+                         [&](MidiTrack& track, int16_t strand, bool) {
                              return analyseStrandTriplets(track, strand, settings, progress);
                          });
 }
@@ -497,8 +549,8 @@ int32_t analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
 int32_t analyseSwing(TrackSet& tracks, const std::vector<Strand>& strands,
                      const QuantisationSettings&, ProgressReporter& progress) {
     return runStrandPass(tracks, strands, kAnalyseSwingCaption, progress,
-                         [&](MidiTrack& track, int16_t strand) {
-                             return analyseStrandSwing(track, strand, progress);
+                         [&](MidiTrack& track, int16_t strand, bool lastOfTrack) {
+                             return SwingWalk(track, strand, lastOfTrack).run(progress);
                          });
 }
 
