@@ -3,7 +3,9 @@
 #include "musician_view.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
+#include <string_view>
 
 #include "item_printer.h"
 #include "notation_names.h"
@@ -61,6 +63,14 @@ std::string textKindName(std::uint16_t type) {
         case kTitle: return "title";
         default: return {};
     }
+}
+
+// "[" + the parts + "]", appended in place (no temporaries per part).
+std::string bracketed(std::initializer_list<std::string_view> parts) {
+    std::string out(1, '[');
+    for (const std::string_view part : parts) out += part;
+    out += ']';
+    return out;
 }
 
 std::string textValue(const CapturedItem& captured) {
@@ -123,7 +133,11 @@ public:
             std::string line = label(bar.number);
             line.resize(std::max(width, line.size()), ' ');
             line += " |";
-            for (const std::string& token : bar.tokens) line += " " + token + " ";
+            for (const std::string& token : bar.tokens) {
+                line += ' ';
+                line += token;
+                line += ' ';
+            }
             if (!bar.tokens.empty()) line.pop_back();
             line += (finalBarline && &bar == &bars_.back()) ? " ||" : " |";
             lines.push_back(std::move(line));
@@ -163,12 +177,17 @@ private:
         std::string token = chord_->prefix;
         std::vector<std::uint8_t>& keys = chord_->keys;
         if (keys.size() == 1) {
-            token += pitch(keys.front()) + " " + chord_->value;
+            token += pitch(keys.front());
+            token += ' ';
+            token += chord_->value;
         } else {
             // A musician reads a chord from the bottom up.
             std::sort(keys.begin(), keys.end());
-            token += "[";
-            for (const std::uint8_t key : keys) token += pitch(key) + " ";
+            token += '[';
+            for (const std::uint8_t key : keys) {
+                token += pitch(key);
+                token += ' ';
+            }
             token.back() = ']';
             token += chord_->value;
         }
@@ -262,25 +281,25 @@ std::string strandHeading(const CapturedStrand& strand, std::int32_t strandCount
 std::string formatInlineItem(const CapturedItem& captured) {
     const ImportItem& item = captured.item;
     switch (item.type) {
-        case kTimeSignature: return "[" + timeSignatureName(item.arg1, item.arg2) + "]";
-        case kKeySignature: return "[key " + shortKeyName(item) + "]";
+        case kTimeSignature: return bracketed({timeSignatureName(item.arg1, item.arg2)});
+        case kKeySignature: return bracketed({"key ", shortKeyName(item)});
         case kTempo:
-            return "[" + noteValueName(item.arg1) + "=" + std::to_string(beatsPerMinute(item)) +
-                   "]";
-        case kClef: return "[" + clefName(item.arg1) + "]";
+            return bracketed(
+                {noteValueName(item.arg1), "=", std::to_string(beatsPerMinute(item))});
+        case kClef: return bracketed({clefName(item.arg1)});
         case kProgramChange:
-            return "[prog " + std::to_string(item.arg2) + " ch" +
-                   std::to_string(channelNumber(item.arg1)) + "]";
-        case kSwingStyle: return "[swing " + std::to_string(item.arg1) + "]";
+            return bracketed({"prog ", std::to_string(item.arg2), " ch",
+                              std::to_string(channelNumber(item.arg1))});
+        case kSwingStyle: return bracketed({"swing ", std::to_string(item.arg1)});
         default: break;
     }
     if (isTextItem(item)) {
         std::string kind = textKindName(item.type);
         if (kind.empty()) kind = itemTypeName(item.type);
-        return "[" + kind + " " + textValue(captured) + "]";
+        return bracketed({kind, " ", textValue(captured)});
     }
-    return "[" + itemTypeName(item.type) + " " + std::to_string(item.arg1) + "," +
-           std::to_string(item.arg2) + "," + std::to_string(item.arg3) + "]";
+    return bracketed({itemTypeName(item.type), " ", std::to_string(item.arg1), ",",
+                      std::to_string(item.arg2), ",", std::to_string(item.arg3)});
 }
 
 std::vector<std::string> formatBars(const CapturedItems& items, int keySharps,
