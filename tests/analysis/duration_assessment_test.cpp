@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/track_text.h"
 #include "markers/marker_text.h"
 #include "session/progress_reporter.h"
 #include "support/percent_cancelling_host.h"
@@ -27,6 +28,7 @@ using test::noteOn;
 using test::PercentCancellingHost;
 using test::posAt;
 using test::TrackBuilder;
+using test::trackFromText;
 
 // duration1, duration2 and the 0x8000 flag of one event.
 struct Durations {
@@ -76,102 +78,35 @@ MidiTrack withStrands(MidiTrack track, const std::vector<int16_t>& strands) {
 }
 
 TEST(DurationAssessment, LengthAndGapOfEachNote) {
-    std::vector<NoteCase> cases;
-    cases.push_back({"note of 96, next note 48 after its note-off; the last note has no gap",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(96, noteOff(0, 60))
-                         .at(144, noteOn(0, 62))
-                         .at(240, noteOff(0, 62))
-                         .take(),
-                     {{144, 96}, {144, 96}, {96, 96}, {96, 96}}});
-    cases.push_back({"a bar marker ends the gap before the next note",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(96, noteOff(0, 60))
-                         .marker(384, kBar)
-                         .at(400, noteOn(0, 62))
-                         .at(500, noteOff(0, 62))
-                         .take(),
-                     {{384, 96}, {384, 96}, {0, 0}, {100, 100}, {100, 100}}});
-    cases.push_back({"other channels, other events and note-offs do not end the gap",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(50, noteOn(1, 40))
-                         .at(96, noteOff(0, 60))
-                         .at(100, cc(0, 7))
-                         .at(150, noteOff(1, 40))
-                         .at(200, noteOn(0, 64))
-                         .at(210, noteOff(0, 64))
-                         .take(),
-                     {{200, 96}, {100, 100}, {200, 96}, {0, 0}, {100, 100}, {10, 10}, {10, 10}}});
-    cases.push_back({"a proprietary note-on ends the gap; a proprietary pair is measured",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(96, noteOff(0, 60))
-                         .at(120, proprietaryNoteMessage(true, 0, 62))
-                         .at(150, proprietaryNoteMessage(false, 0, 62))
-                         .take(),
-                     {{120, 96}, {120, 96}, {30, 30}, {30, 30}}});
-    cases.push_back({"the note-off of a note is the first one of its key; a note-on "
-                     "without note-off keeps 0",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(10, noteOn(0, 60))
-                         .at(40, noteOff(0, 60))
-                         .at(60, noteOff(0, 60))
-                         .at(80, noteOn(0, 70))
-                         .take(),
-                     // both note-ons end at 40; the shared note-off carries the later one's
-                     // numbers
-                     {{80, 40}, {70, 30}, {70, 30}, {0, 0}, {0, 0}}});
-    cases.push_back({"with strands the gap runs to the next note of the same strand",
-                     withStrands(TrackBuilder()
-                                     .at(0, noteOn(0, 60))
-                                     .at(96, noteOff(0, 60))
-                                     .at(120, noteOn(0, 48))
-                                     .at(200, noteOff(0, 48))
-                                     .at(300, noteOn(0, 62))
-                                     .at(310, noteOff(0, 62))
-                                     .take(),
-                                 {0, -1, 1, -1, 0, -1}),
-                     {{300, 96}, {300, 96}, {80, 80}, {80, 80}, {10, 10}, {10, 10}}});
-    cases.push_back({"without strands any note of the channel ends the gap",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(96, noteOff(0, 60))
-                         .at(120, noteOn(0, 48))
-                         .at(200, noteOff(0, 48))
-                         .at(300, noteOn(0, 62))
-                         .at(310, noteOff(0, 62))
-                         .take(),
-                     {{120, 96}, {120, 96}, {180, 80}, {180, 80}, {10, 10}, {10, 10}}});
-    cases.push_back({"a note-on at the note-off's tick but before it in the list does not "
-                     "end the gap",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(96, noteOn(0, 62))
-                         .at(96, noteOff(0, 60))
-                         .at(150, noteOff(0, 62))
-                         .at(200, noteOn(0, 64))
-                         .at(201, noteOff(0, 64))
-                         .take(),
-                     {{200, 96}, {104, 54}, {200, 96}, {104, 54}, {1, 1}, {1, 1}}});
-    cases.push_back({"above 65535 ticks the words saturate",
-                     TrackBuilder()
-                         .at(0, noteOn(0, 60))
-                         .at(70000, noteOff(0, 60))
-                         .at(80000, noteOn(0, 62))
-                         .at(140000, noteOff(0, 62))
-                         .at(150000, noteOn(0, 64))
-                         .at(150001, noteOff(0, 64))
-                         .take(),
-                     {{65535, 65535},
-                      {65535, 65535},
-                      {65535, 60000},
-                      {65535, 60000},
-                      {1, 1},
-                      {1, 1}}});
+    const auto text = [](const char* items) { return trackFromText(items); };
+    std::vector<NoteCase> cases = {
+        {"note of 96, next note 48 after its note-off; the last note has no gap",
+         text("0 on 0 60, 96 off 0 60, 144 on 0 62, 240 off 0 62"),
+         {{144, 96}, {144, 96}, {96, 96}, {96, 96}}},
+        {"a bar marker ends the gap before the next note",
+         text("0 on 0 60, 96 off 0 60, 384 KQVLBAR, 400 on 0 62, 500 off 0 62"),
+         {{384, 96}, {384, 96}, {0, 0}, {100, 100}, {100, 100}}},
+        {"other channels, other events and note-offs do not end the gap",
+         text("0 on 0 60, 50 on 1 40, 96 off 0 60, 100 st b0 07, 150 off 1 40, 200 on 0 64, "
+              "210 off 0 64"),
+         {{200, 96}, {100, 100}, {200, 96}, {0, 0}, {100, 100}, {10, 10}, {10, 10}}},
+        // both note-ons end at 40; the shared note-off carries the later one's numbers
+        {"the note-off of a note is the first one of its key; a note-on without note-off keeps 0",
+         text("0 on 0 60, 10 on 0 60, 40 off 0 60, 60 off 0 60, 80 on 0 70"),
+         {{80, 40}, {70, 30}, {70, 30}, {0, 0}, {0, 0}}},
+        {"with strands the gap runs to the next note of the same strand",
+         withStrands(text("0 on 0 60, 96 off 0 60, 120 on 0 48, 200 off 0 48, 300 on 0 62, "
+                          "310 off 0 62"),
+                     {0, -1, 1, -1, 0, -1}),
+         {{300, 96}, {300, 96}, {80, 80}, {80, 80}, {10, 10}, {10, 10}}},
+        {"a note-on at the note-off's tick but before it in the list does not end the gap",
+         text("0 on 0 60, 96 on 0 62, 96 off 0 60, 150 off 0 62, 200 on 0 64, 201 off 0 64"),
+         {{200, 96}, {104, 54}, {200, 96}, {104, 54}, {1, 1}, {1, 1}}},
+        {"above 65535 ticks the words saturate",
+         text("0 on 0 60, 70000 off 0 60, 80000 on 0 62, 140000 off 0 62, 150000 on 0 64, "
+              "150001 off 0 64"),
+         {{65535, 65535}, {65535, 65535}, {65535, 60000}, {65535, 60000}, {1, 1}, {1, 1}}},
+    };
     for (NoteCase& c : cases) {
         SCOPED_TRACE(c.name);
         // The per-note operation, on every event after clearing, gives the same.
@@ -297,13 +232,7 @@ TEST(DurationAssessment, ReassessBarLeavesTheNumbersOfNotesFromEarlierBars) {
 }
 
 TEST(DurationAssessment, ReassessBarFromTheFirstEventTakesTheFirstBar) {
-    MidiTrack t = TrackBuilder()
-                      .at(0, noteOn(0, 60))
-                      .at(100, noteOff(0, 60))
-                      .marker(384, kBar)
-                      .at(384, noteOn(0, 62))
-                      .at(400, noteOff(0, 62))
-                      .take();
+    MidiTrack t = trackFromText("0 on 0 60, 100 off 0 60, 384 KQVLBAR, 384 on 0 62, 400 off 0 62");
     scribble(t);
     reassessBar(t, t.begin(), true);
     const Durations s{7777, 5555, true};
@@ -366,12 +295,7 @@ TEST(DurationAssessment, TrackPassMatchesThePerNoteWalkOnRandomTracks) {
 class DurationAssessmentProgress : public test::PercentCancellingTest {};
 
 TEST_F(DurationAssessmentProgress, CancelStopsTheTrackWhereItIs) {
-    MidiTrack t = TrackBuilder()
-                      .at(0, noteOn(0, 60))
-                      .at(96, noteOff(0, 60))
-                      .at(192, noteOn(0, 62))
-                      .at(288, noteOff(0, 62))
-                      .take();
+    MidiTrack t = trackFromText("0 on 0 60, 96 off 0 60, 192 on 0 62, 288 off 0 62");
     scribble(t);
     // Four events: index 2 is the first at 75 percent.
     PercentCancellingHost::cancelFromPercent = 75;
@@ -383,8 +307,8 @@ TEST_F(DurationAssessmentProgress, CancelStopsTheTrackWhereItIs) {
 
 TEST_F(DurationAssessmentProgress, WholeSetStep) {
     TrackSet set;
-    set.appendTrack(TrackBuilder().at(0, noteOn(0, 60)).at(96, noteOff(0, 60)).take());
-    set.appendTrack(TrackBuilder().at(0, noteOn(1, 60)).at(48, noteOff(1, 60)).take());
+    set.appendTrack(trackFromText("0 on 0 60, 96 off 0 60"));
+    set.appendTrack(trackFromText("0 on 1 60, 48 off 1 60"));
     EXPECT_TRUE(assessDurations(set, reporter, "Assessing MIDI note durations..."));
     EXPECT_EQ(set.tracks[0].events.front().duration2, 96);
     EXPECT_EQ(set.tracks[1].events.front().duration2, 48);

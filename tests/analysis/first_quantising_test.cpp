@@ -139,23 +139,18 @@ TEST(FirstQuantisingOnsets, NoteOnsMoveToTheirGridPoints) {
         {"7 goes to the stronger 12", 96, 7, true, 7, 12, 300, false},
         {"8 is a triplet point", 96, 7, true, 8, 8, 300, true},
         {"9 to the triplet point 8, nearer than 6", 96, 7, true, 9, 8, 299, true},
-        {"13 back to 12", 96, 7, true, 13, 12, 299, false},
         {"17 back to 12", 96, 7, true, 17, 12, 295, false},
         {"19 on to 24", 96, 7, true, 19, 24, 300, false},
         {"a plain grid point stays", 96, 7, true, 6, 6, 300, false},
         {"triplets off: 8 goes to 12", 96, 7, false, 8, 12, 300, false},
-        {"triplets off: 9 goes to 12", 96, 7, false, 9, 12, 300, false},
         // Beat 5: plain step 24, triplet step 32.
         {"beat 5: 30 to the triplet point 32", 96, 5, true, 30, 32, 300, true},
         {"beat 5: 40 to the stronger 48", 96, 5, true, 40, 48, 300, false},
-        {"beat 5: 13 back to 0", 96, 5, true, 13, 0, 287, false},
         // Beat 3: every off-beat note-on goes back to its beat.
         {"beat 3: 50 back to the beat", 96, 3, false, 50, 0, 250, false},
-        {"beat 3: 95 back to the beat", 96, 3, false, 95, 0, 205, false},
         {"beat 3: the next beat stays", 96, 3, false, 96, 96, 300, false},
         // Division 120 limits the level to 6: plain step 15, triplet step 20.
         {"division 120: 18 to the triplet point 20", 120, 7, true, 18, 20, 300, true},
-        {"division 120: 7 back to 0", 120, 7, true, 7, 0, 293, false},
         {"division 120: the plain point 45 stays", 120, 7, true, 45, 45, 300, false},
     };
     ProgressReporter progress;
@@ -180,8 +175,6 @@ TEST(FirstQuantisingOnsets, MovesSeenInWholeTracks) {
     const std::vector<ListingCase> cases = {
         {"a tempo change at 7 goes back to 6 although 12 is stronger", "7 tempo, 50 cc 1",
          "6 tempo, 50 cc 1"},
-        {"a tempo change at 19 goes back to 18", "19 tempo, 50 cc 1", "18 tempo, 50 cc 1"},
-        {"a tempo change at 4 goes back to 0", "4 tempo, 50 cc 1", "0 tempo, 50 cc 1"},
         {"a tempo marker moves too", "9 mtempo, 50 cc 1", "6 mtempo, 50 cc 1"},
         {"events between the target and the old time are pulled back ahead of it",
          "2 cc 1, 4 on 0 60, 50 off 0 60", "0 cc 1, 0 on 0 60, 46 off 0 60"},

@@ -17,6 +17,7 @@
 
 #include "analysis/bar_line_location.h"
 #include "analysis/duration_assessment.h"
+#include "analysis/track_text.h"
 #include "markers/marker_events.h"
 #include "session/progress_reporter.h"
 #include "support/percent_cancelling_host.h"
@@ -35,6 +36,8 @@ using test::PercentCancellingHost;
 using test::Timed;
 using test::timeSig;
 using test::TrackBuilder;
+using test::trackFromText;
+using test::trackText;
 
 // One event as the later steps see it: absolute time, description, strand,
 // chord-member flag and both duration words.
@@ -98,16 +101,8 @@ TEST(TieLocation, WholeNoteHalfABarBeforeTheBarLineBecomesTwoHalves) {
     // note: 192 < bar 384 < 576; the next note of the strand at 672 ends the
     // second half's gap. At the bar line a key signature and a control change
     // stay ahead of the continuation; the note-on of key 64 follows it.
-    MidiTrack t = prepare(TrackBuilder()
-                              .at(192, noteOn(0, 60))
-                              .at(384, keySig(2, 0))
-                              .at(384, cc(7))
-                              .at(384, noteOn(0, 64))
-                              .at(480, noteOff(0, 64))
-                              .at(576, noteOff(0, 60))
-                              .at(672, noteOn(0, 67))
-                              .at(700, noteOff(0, 67))
-                              .take(),
+    MidiTrack t = prepare(trackFromText("192 on 0 60, 384 KS 2 0, 384 st b0 07, 384 on 0 64, "
+                                        "480 off 0 64, 576 off 0 60, 672 on 0 67, 700 off 0 67"),
                           {3});
     const Marked r = markTrack(t);
     EXPECT_EQ(r.barMarkers, 2u);
@@ -131,94 +126,29 @@ TEST(TieLocation, WholeNoteHalfABarBeforeTheBarLineBecomesTwoHalves) {
 
 TEST(TieLocation, NoteEndingOnTheBarLineIsNotSplit) {
     // note: 0 < end = bar 384; its real note-off stays before the marker
-    MidiTrack t = prepare(TrackBuilder()
-                              .at(0, noteOn(0, 60))
-                              .at(384, noteOff(0, 60))
-                              .at(384, noteOn(0, 62))
-                              .at(480, noteOff(0, 62))
-                              .take());
+    MidiTrack t = prepare(trackFromText("0 on 0 60, 384 off 0 60, 384 on 0 62, 480 off 0 62"));
     const std::vector<Row> before = rows(t);
     EXPECT_EQ(markTrack(t).barMarkers, 2u);
     EXPECT_EQ(rows(t), before);
-}
-
-TEST(TieLocation, NoteAcrossThreeBarLinesIsSplitAtEach) {
-    // note: 192 < bars 384, 768, 1152 < 1344
-    MidiTrack t = prepare(
-        TrackBuilder().at(192, noteOn(2, 50)).at(1344, noteOff(2, 50)).take(), {-1, -1, 5});
-    EXPECT_EQ(markTrack(t).barMarkers, 4u);
-    const std::vector<Row> expected = {
-        {0, kBar},
-        {192, "on 2 50", 5, false, 192, 192},
-        {384, "KQVLEVT 82 32", 5, false, 192, 192},
-        {384, kBar},
-        {384, "KQVLEVT 92 32", 5, false, 384, 384},
-        {768, "KQVLEVT 82 32", 5, false, 384, 384},
-        {768, kBar},
-        {768, "KQVLEVT 92 32", 5, false, 384, 384},
-        {1152, "KQVLEVT 82 32", 5, false, 384, 384},
-        {1152, kBar},
-        {1152, "KQVLEVT 92 32", 5, false, 192, 192},
-        {1344, "off 2 50", -1, false, 192, 192},
-    };
-    EXPECT_EQ(rows(t), expected);
 }
 
 TEST(TieLocation, ContinuationFollowsCopiedSignaturesAtTheBarLine) {
     // A time-signature marker copied from the first track and a real key
     // signature lie after the bar marker; the continuation follows both. The
     // 3/4 from 384 on puts the next bar line at 672.
-    MidiTrack t = prepare(TrackBuilder()
-                              .at(0, noteOn(0, 60))
-                              .marker(384, "KQVLMTA 58 03 02 18 08")
-                              .at(384, keySig(0xfe, 0))
-                              .at(384, noteOn(0, 62))
-                              .at(700, noteOff(0, 60))
-                              .at(700, noteOff(0, 62))
-                              .take());
+    MidiTrack t = prepare(trackFromText("0 on 0 60, 384 KQVLMTA 58 03 02 18 08, 384 KS 254 0, "
+                                        "384 on 0 62, 700 off 0 60, 700 off 0 62"));
     EXPECT_EQ(markTrack(t).barMarkers, 3u);
-    const std::vector<Timed> expected = {
-        {0, kBar},
-        {0, "on 0 60"},
-        {384, "KQVLEVT 80 3c"},
-        {384, kBar},
-        {384, "KQVLMTA 58 03 02 18 08"},
-        {384, "KS 254 0"},
-        {384, "KQVLEVT 90 3c"},
-        {384, "on 0 62"},
-        {672, "KQVLEVT 80 3c"},
-        {672, "KQVLEVT 80 3e"},
-        {672, kBar},
-        {672, "KQVLEVT 90 3c"},
-        {672, "KQVLEVT 90 3e"},
-        {700, "off 0 60"},
-        {700, "off 0 62"},
-    };
-    EXPECT_EQ(listTrack(t), expected);
-}
-
-TEST(TieLocation, ContinuationGoesBeforeTheFirstLaterEvent) {
-    // Nothing but the marker at the bar line: the continuation goes right after
-    // it and the next event keeps its absolute time.
-    MidiTrack t = prepare(TrackBuilder()
-                              .at(0, noteOn(0, 60))
-                              .at(400, cc(1))
-                              .at(420, noteOff(0, 60))
-                              .take());
-    markTrack(t);
-    const std::vector<Timed> expected = {
-        {0, kBar},      {0, "on 0 60"},   {384, "KQVLEVT 80 3c"}, {384, kBar},
-        {384, "KQVLEVT 90 3c"}, {400, "st b0 01"}, {420, "off 0 60"},
-    };
-    EXPECT_EQ(listTrack(t), expected);
+    EXPECT_EQ(trackText(t),
+              "0 KQVLBAR, 0 on 0 60, 384 KQVLEVT 80 3c, 384 KQVLBAR, 384 KQVLMTA 58 03 02 18 08, "
+              "384 KS 254 0, 384 KQVLEVT 90 3c, 384 on 0 62, 672 KQVLEVT 80 3c, 672 KQVLEVT 80 3e, "
+              "672 KQVLBAR, 672 KQVLEVT 90 3c, 672 KQVLEVT 90 3e, 700 off 0 60, 700 off 0 62");
 }
 
 TEST(TieLocation, BarMarkerEndingTheTrackGetsNoteOffsOnly) {
-    MidiTrack t = TrackBuilder().marker(0, kBar).at(0, noteOn(0, 60)).marker(384, kBar).take();
+    MidiTrack t = trackFromText("0 KQVLBAR, 0 on 0 60, 384 KQVLBAR");
     EXPECT_EQ(markTrack(t).barMarkers, 2u);
-    const std::vector<Timed> expected = {
-        {0, kBar}, {0, "on 0 60"}, {384, "KQVLEVT 80 3c"}, {384, kBar}};
-    EXPECT_EQ(listTrack(t), expected);
+    EXPECT_EQ(trackText(t), "0 KQVLBAR, 0 on 0 60, 384 KQVLEVT 80 3c, 384 KQVLBAR");
 }
 
 TEST(TieLocation, NoteWithoutNoteOffIsSplitAtEveryBarLineAndItsLastPieceLeftUnmeasured) {
@@ -249,14 +179,8 @@ TEST(TieLocation, NoteWithoutNoteOffIsSplitAtEveryBarLineAndItsLastPieceLeftUnme
 
 TEST(TieLocation, ChordOfOneStrandGivesThreeOffsAndThreeOnsInKeyOrder) {
     // Keys sounded in descending order; the pieces come out ascending.
-    MidiTrack t = prepare(TrackBuilder()
-                              .at(0, noteOn(0, 67))
-                              .at(0, noteOn(0, 64))
-                              .at(0, noteOn(0, 60))
-                              .at(480, noteOff(0, 60))
-                              .at(480, noteOff(0, 64))
-                              .at(480, noteOff(0, 67))
-                              .take(),
+    MidiTrack t = prepare(trackFromText("0 on 0 67, 0 on 0 64, 0 on 0 60, 480 off 0 60, "
+                                        "480 off 0 64, 480 off 0 67"),
                           {1});
     markTrack(t);
     const std::vector<Row> all = rows(t);
@@ -276,16 +200,8 @@ TEST(TieLocation, ChordOfOneStrandGivesThreeOffsAndThreeOnsInKeyOrder) {
 
 TEST(TieLocation, NotesOnSeveralChannelsAreOrderedByKeyThenChannel) {
     // Each channel its own strand, so no continuation is a chord member.
-    MidiTrack t = prepare(TrackBuilder()
-                              .at(0, noteOn(2, 60))
-                              .at(0, noteOn(0, 64))
-                              .at(0, noteOn(1, 60))
-                              .at(100, noteOn(3, 59))
-                              .at(420, noteOff(0, 64))
-                              .at(420, noteOff(1, 60))
-                              .at(420, noteOff(2, 60))
-                              .at(420, noteOff(3, 59))
-                              .take(),
+    MidiTrack t = prepare(trackFromText("0 on 2 60, 0 on 0 64, 0 on 1 60, 100 on 3 59, "
+                                        "420 off 0 64, 420 off 1 60, 420 off 2 60, 420 off 3 59"),
                           {10, 11, 12, 13});
     markTrack(t);
     std::vector<std::string> atBarLine;
@@ -341,15 +257,8 @@ TEST(TieLocation, CountsEveryBarMarkerWhetherOrNotANoteIsSplit) {
 }
 
 TEST(TieLocation, SecondRunInsertsNothing) {
-    MidiTrack t = prepare(TrackBuilder()
-                              .at(0, noteOn(0, 60))
-                              .at(0, noteOn(0, 64))
-                              .at(200, noteOn(1, 50))
-                              .at(384, cc(3))
-                              .at(1000, noteOff(0, 60))
-                              .at(1000, noteOff(0, 64))
-                              .at(1100, noteOff(1, 50))
-                              .take(),
+    MidiTrack t = prepare(trackFromText("0 on 0 60, 0 on 0 64, 200 on 1 50, 384 st b0 03, "
+                                        "1000 off 0 60, 1000 off 0 64, 1100 off 1 50"),
                           {0, 1});
     const Marked first = markTrack(t);
     const std::vector<Row> once = rows(t);
@@ -363,7 +272,7 @@ TEST(TieLocation, PastTheEventLimitNotesAreNoLongerSplit) {
     // Room for two bar lines of one note (two events each): the third bar line
     // passes unsplit, and the continuation after the second is measured to the
     // real note-off.
-    MidiTrack t = prepare(TrackBuilder().at(0, noteOn(0, 60)).at(1300, noteOff(0, 60)).take());
+    MidiTrack t = prepare(trackFromText("0 on 0 60, 1300 off 0 60"));
     EXPECT_EQ(markTrack(t, 4).barMarkers, 4u);
     const std::vector<Row> expected = {
         {0, kBar},
@@ -385,7 +294,7 @@ TEST(TieLocation, PastTheEventLimitNotesAreNoLongerSplit) {
 class TieLocationProgress : public test::PercentCancellingTest {};
 
 MidiTrack noteOverThreeBarLines() {
-    return prepare(TrackBuilder().at(192, noteOn(0, 60)).at(1344, noteOff(0, 60)).take());
+    return prepare(trackFromText("192 on 0 60, 1344 off 0 60"));
 }
 
 TEST_F(TieLocationProgress, CancelKeepsThePiecesPlacedSoFar) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "analysis/track_text.h"
 #include "markers/marker_text.h"
 #include "support/track_listing.h"
 
@@ -19,11 +20,12 @@ using test::noteOff;
 using test::noteOn;
 using test::Timed;
 using test::TrackBuilder;
+using test::trackFromText;
 
 TrackSet threeTracks() {
     TrackSet set;
-    set.appendTrack(TrackBuilder().at(0, test::timeSig(4, 2)).at(0, test::keySig(0, 0)).take());
-    set.appendTrack(TrackBuilder().at(0, noteOn(2, 60)).at(10, noteOff(2, 60)).take());
+    set.appendTrack(trackFromText("0 TS 4 2, 0 KS 0 0"));
+    set.appendTrack(trackFromText("0 on 2 60, 10 off 2 60"));
     set.appendTrack(TrackBuilder()
                         .at(0, proprietaryNoteMessage(true, 11, 40))
                         .marker(0, "KQVLBAR")
@@ -85,7 +87,7 @@ TEST(TrackSetOperations, ResetsClearOnlyTheirFields) {
 
 TEST(TrackSetOperations, RemoveAllMarkersOfEveryTrack) {
     TrackSet set;
-    set.appendTrack(TrackBuilder().at(0, test::timeSig(3, 2)).at(0, noteOn(0, 60)).take());
+    set.appendTrack(trackFromText("0 TS 3 2, 0 on 0 60"));
     set.appendTrack(TrackBuilder()
                         .marker(0, "KQVLMTA 58 03 02 18 08")
                         .at(0, noteOn(1, 60))
@@ -95,7 +97,7 @@ TEST(TrackSetOperations, RemoveAllMarkersOfEveryTrack) {
                         .at(288, proprietaryNoteMessage(true, 1, 60))
                         .at(300, noteOff(1, 60))
                         .take());
-    set.appendTrack(TrackBuilder().marker(10, "KQVLBAR").at(20, noteOn(2, 50)).take());
+    set.appendTrack(trackFromText("10 KQVLBAR, 20 on 2 50"));
     removeAllMarkers(set);
     const std::vector<Timed> first = {{0, "TS 3 2"}, {0, "on 0 60"}};
     const std::vector<Timed> second = {{0, "on 1 60"}, {300, "off 1 60"}};

@@ -64,47 +64,6 @@ TEST(StatisticsDialogFormat, FitsInTenthsOfAPercent) {
     for (const Case& c : cases) EXPECT_EQ(formatFit(c.value), c.text) << c.value;
 }
 
-TEST(StatisticsDialog, HoldsItsControlsInOrder) {
-    struct Expected {
-        ControlKind kind;
-        int id;
-        const char* text;
-    };
-    const ControlKind G = ControlKind::GroupBox, C = ControlKind::CheckBox,
-                      L = ControlKind::Label, S = ControlKind::StaticText;
-    const std::vector<Expected> expected{
-        {ControlKind::Button, 1, "OK"},
-        {G, -1, "At start"}, {C, 3000, "Time sig."}, {C, 3001, "Key sig."}, {C, 3002, "Tempo"},
-        {G, -1, "Changes?"}, {C, 3003, "Time sig."}, {C, 3004, "Key sig."}, {C, 3005, "Tempo"},
-        {G, -1, "Quantisation:"},
-        {L, -1, "2"}, {S, 3006, ""}, {L, -1, "1"}, {S, 3007, ""},
-        {L, -1, "1/2"}, {S, 3008, ""}, {L, -1, "1/4"}, {S, 3009, ""},
-        {L, -1, "1/8"}, {S, 3010, ""}, {L, -1, "1/16"}, {S, 3011, ""},
-        {L, -1, "1/32"}, {S, 3012, ""}, {L, -1, "1/64"}, {S, 3013, ""},
-        {G, -1, "Triplet:"},
-        {L, -1, "1"}, {S, 3014, ""}, {L, -1, "1/2"}, {S, 3015, ""},
-        {L, -1, "1/4"}, {S, 3016, ""}, {L, -1, "1/8"}, {S, 3017, ""},
-        {L, -1, "1/16"}, {S, 3018, ""}, {L, -1, "1/32"}, {S, 3019, ""},
-        {L, -1, "1/64"}, {S, 3020, ""}, {L, -1, "1/128"}, {S, 3021, ""},
-        {G, -1, "Swing"},
-        {L, -1, "0)"}, {S, 3026, ""}, {L, -1, "+/-"}, {S, 3030, ""},
-        {L, -1, "1)"}, {S, 3027, ""}, {L, -1, "+/-"}, {S, 3031, ""},
-        {L, -1, "2)"}, {S, 3028, ""}, {L, -1, "+/-"}, {S, 3032, ""},
-        {L, -1, "3)"}, {S, 3029, ""}, {L, -1, "+/-"}, {S, 3033, ""},
-    };
-    const StatisticsDialog dialog(sampleValues());
-    EXPECT_EQ(dialog.title(), "MIDI Statistics");
-    EXPECT_EQ(dialog.templateId(), 3000);
-    const std::vector<DialogControl>& controls = dialog.controls();
-    ASSERT_EQ(controls.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(controls[i].kind, expected[i].kind) << i;
-        EXPECT_EQ(controls[i].id, expected[i].id) << i;
-        EXPECT_EQ(controls[i].text, expected[i].text) << i;
-    }
-    EXPECT_TRUE(controls[0].isDefault);
-}
-
 TEST(StatisticsDialog, OpensWithTheTextsOfTheRecord) {
     const Shown shown = shownFor(sampleValues());
     const auto& c = shown.controlsAfterInit;

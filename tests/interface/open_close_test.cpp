@@ -56,14 +56,6 @@ TEST_F(OpenClose, unreadable_paths_give_null_from_both_open_calls) {
     EXPECT_EQ(runner_.openFileRequests(), 0);
 }
 
-TEST_F(OpenClose, a_path_never_shows_the_file_dialog) {
-    TempFile file = oneNoteFile();
-    ImportSession* s = vlImportOpen(nullptr, 0, file.path().c_str());
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(runner_.openFileRequests(), 0);
-    vlImportClose(&s);
-}
-
 TEST_F(OpenClose, an_empty_path_asks_with_the_dialog_and_opens_the_chosen_file) {
     TempFile file = oneNoteFile();
     runner_.answerOpenFile(file.path());

@@ -158,27 +158,6 @@ TEST_F(TextListingTest, exports_walk_the_same_lines_and_count_them) {
     expectLines(walkExports(h), kTwoTrackListing);
 }
 
-TEST_F(TextListingTest, tracks_of_3_and_5_events_count_12_and_walk_11_lines) {
-    auto s = open(SmfBuilder()
-                      .track()
-                      .noteOn(0, 0, 60, 90)
-                      .noteOff(48, 0, 60)
-                      .endTrack()
-                      .track()
-                      .noteOn(0, 1, 62, 90)
-                      .noteOff(24, 1, 62)
-                      .noteOn(0, 1, 64, 90)
-                      .noteOff(24, 1, 64)
-                      .endTrack()
-                      .bytes());
-    EXPECT_EQ(TextListing::lineCount(s->tracks()), 12u);
-    TextListing listing;
-    const auto lines = walk(listing, sourceOf(*s, 0));
-    std::vector<int> types;
-    for (const ReadLine& l : lines) types.push_back(l.type);
-    EXPECT_EQ(types, (std::vector<int>{1, 2, 3, 3, 3, 2, 3, 3, 3, 3, 3}));
-}
-
 TEST_F(TextListingTest, running_time_starts_again_with_each_track) {
     auto s = open(SmfBuilder()
                       .track()

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/track_text.h"
 #include "markers/meta_markers.h"
 #include "support/track_listing.h"
 
@@ -21,6 +22,8 @@ using test::noteOn;
 using test::Timed;
 using test::timeSig;
 using test::TrackBuilder;
+using test::trackText;
+using test::trackFromText;
 
 // One written event: its delta, text, strand and chord-member flag.
 struct Written {
@@ -152,19 +155,10 @@ TEST(BarGroupWriter, StrandFormFlagsPerChannel) {
 
 TEST(BarGroupRemove, KeepsRealNoteOffBeforeTheBar) {
     // note: 60 ends on the bar line, 62 sounds across it
-    MidiTrack track = TrackBuilder()
-                          .at(0, noteOn(0, 60))
-                          .at(0, noteOn(0, 62))
-                          .at(384, noteOff(0, 60))
-                          .marker(384, "KQVLEVT 80 3e")
-                          .marker(384, "KQVLBAR")
-                          .marker(384, "KQVLEVT 90 3e")
-                          .at(500, noteOff(0, 62))
-                          .take();
+    MidiTrack track = trackFromText("0 on 0 60, 0 on 0 62, 384 off 0 60, 384 KQVLEVT 80 3e, "
+                                    "384 KQVLBAR, 384 KQVLEVT 90 3e, 500 off 0 62");
     EXPECT_EQ(removeBarGroups(track), 1u);
-    const std::vector<Timed> expected = {
-        {0, "on 0 60"}, {0, "on 0 62"}, {384, "off 0 60"}, {500, "off 0 62"}};
-    EXPECT_EQ(listTrack(track), expected);
+    EXPECT_EQ(trackText(track), "0 on 0 60, 0 on 0 62, 384 off 0 60, 500 off 0 62");
 }
 
 TEST(BarGroupRemove, OnlyTheGroupsOwnProprietaryNotesGo) {
@@ -182,11 +176,9 @@ TEST(BarGroupRemove, OnlyTheGroupsOwnProprietaryNotesGo) {
                           .at(400, noteOff(1, 60))
                           .take();
     EXPECT_EQ(removeBarGroups(track), 2u);
-    const std::vector<Timed> expected = {
-        {0, "on 1 60"},         {100, "KQVLEVT 81 3c"}, {100, "KQVLEVT 91 3c"},
-        {384, "KQVLEVT 91 40"}, {384, "KQVLEVT 81 41"}, {384, "TS 3 2"},
-        {400, "off 1 60"}};
-    EXPECT_EQ(listTrack(track), expected);
+    EXPECT_EQ(trackText(track),
+              "0 on 1 60, 100 KQVLEVT 81 3c, 100 KQVLEVT 91 3c, 384 KQVLEVT 91 40, "
+              "384 KQVLEVT 81 41, 384 TS 3 2, 400 off 1 60");
 }
 
 TEST(BarGroupRemove, TwoBarMarkersOnOneTickAndALoneLastBar) {
@@ -206,14 +198,8 @@ TEST(BarGroupRemove, TwoBarMarkersOnOneTickAndALoneLastBar) {
 }
 
 TEST(BarGroupRemove, UndoesWrittenGroups) {
-    MidiTrack track = TrackBuilder()
-                          .at(0, noteOn(0, 60))
-                          .at(0, noteOn(3, 67))
-                          .at(300, noteOn(0, 64))
-                          .at(400, noteOff(0, 60))
-                          .at(900, noteOff(0, 64))
-                          .at(900, noteOff(3, 67))
-                          .take();
+    MidiTrack track = trackFromText("0 on 0 60, 0 on 3 67, 300 on 0 64, 400 off 0 60, "
+                                    "900 off 0 64, 900 off 3 67");
     const std::vector<Timed> before = listTrack(track);
     SoundingNotes notes;
     notes.markSounding(60, 0, 0);
@@ -233,31 +219,6 @@ TEST(BarGroupRemove, UndoesWrittenGroups) {
 
     EXPECT_EQ(removeBarGroups(track), 2u);
     EXPECT_EQ(listTrack(track), before);
-}
-
-TEST(BarGroupRemove, RemoveAllMarkersClearsEveryTrack) {
-    TrackSet set;
-    set.appendTrack(TrackBuilder()
-                        .at(0, timeSig(3, 2))
-                        .marker(0, "KQVLBAR")
-                        .at(0, noteOn(0, 60))
-                        .marker(288, "KQVLEVT 80 3c")
-                        .marker(288, "KQVLBAR")
-                        .marker(288, "KQVLEVT 90 3c")
-                        .at(300, noteOff(0, 60))
-                        .take());
-    set.appendTrack(TrackBuilder()
-                        .marker(0, "KQVLBAR")
-                        .marker(0, "KQVLMTA 58 03 02 18 08")
-                        .at(0, noteOn(1, 50))
-                        .marker(288, "KQVLBAR")
-                        .at(290, noteOff(1, 50))
-                        .take());
-    removeAllMarkers(set);
-    EXPECT_EQ(listTrack(set.tracks[0]),
-              (std::vector<Timed>{{0, "TS 3 2"}, {0, "on 0 60"}, {300, "off 0 60"}}));
-    EXPECT_EQ(listTrack(set.tracks[1]),
-              (std::vector<Timed>{{0, "on 1 50"}, {290, "off 1 50"}}));
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ TEST(MarkerTextBuilders, WriteExactPayloads) {
         {barMarkerText(), "KQVLBAR"},
         {deletedMarkerText(), "KQVLZZZ"},
         {proprietaryNoteOnText(0, 0x3C), "KQVLEVT 90 3c"},
-        {proprietaryNoteOffText(0, 0x3C), "KQVLEVT 80 3c"},
         {proprietaryNoteOnText(15, 127), "KQVLEVT 9f 7f"},
         {proprietaryNoteOffText(15, 0), "KQVLEVT 8f 00"},
         {proprietaryNoteOnText(3, 0xFE), "KQVLEVT 93 fe"},  // placeholder-rest key
@@ -34,7 +33,6 @@ TEST(MarkerTextBuilders, WriteExactPayloads) {
         {keySignatureMarkerText(0xFE, 0), "KQVLMTA 59 fe 00"},  // two flats, major
         {keySignatureMarkerText(3, 1), "KQVLMTA 59 03 01"},
         {timeSignatureMarkerText(3, 2, 24, 8), "KQVLMTA 58 03 02 18 08"},
-        {timeSignatureMarkerText(6, 3, 0x24, 8), "KQVLMTA 58 06 03 24 08"},
         {tempoMarkerText(0x07, 0xA1, 0x20), "KQVLMTA 51 07 a1 20"},
     };
     for (const TextCase& c : cases) EXPECT_EQ(c.built, c.expected);
@@ -57,9 +55,7 @@ TEST(MarkerTextScan, BehavesLikeHexConversionsOfTheCLibrary) {
     const std::vector<ScanCase> cases = {
         {"", 0, {0, 0, 0}},
         {"  \t9F\n  7F  ", 2, {0x9F, 0x7F, 0}},
-        {" 0x", 1, {0, 0, 0}},             // prefix alone reads as 0
         {" 0xg 5", 1, {0, 0, 0}},          // ... and the scan then fails at "g"
-        {" - 1", 0, {0, 0, 0}},            // a lone sign fails the conversion
         {" 12 zz 34", 1, {0x12, 0, 0}},    // a failed conversion ends the scan
         {" 123456789", 1, {0x23456789, 0, 0}},
         {" 11111111111111111111", 1, {0xFFFFFFFF, 0, 0}},  // beyond 64 bits saturates
@@ -114,14 +110,12 @@ struct NoteReadCase {
 TEST(MarkerTextReaders, ProprietaryNotes) {
     const std::vector<NoteReadCase> cases = {
         {"KQVLEVT 90 3c", true, 0x90, 0x3C},
-        {"KQVLEVT 8f 7f", true, 0x8F, 0x7F},
         {"KQVLEVT   9f    7f   ", true, 0x9F, 0x7F},  // extra spaces
         {"KQVLEVT90 3c", true, 0x90, 0x3C},            // no space after the tag
         {"KQVLEVT 0x91 0x40", true, 0x91, 0x40},
         {"KQVLEVT 80", true, 0x80, 0},                  // missing key counts as 0
         {"KQVLEVT 90 zz", true, 0x90, 0},               // non-hex key counts as 0
         {"KQVLEVT 90 13c", true, 0x90, 0x3C},           // key keeps its low byte
-        {"KQVLEVT 90 fe", true, 0x90, 0xFE},
         {"KQVLEVT", false, 0, 0},                       // exactly the tag: first number 0
         {"KQVLEVT ", false, 0, 0},
         {"KQVLEVT 70 3c", false, 0, 0},
@@ -171,11 +165,9 @@ TEST(MarkerTextReaders, MetaMarkers) {
         {"KQVLMTA 59 fe 01", 0x59, true, {0xFE, 1, 0, 0}},
         {"KQVLMTA 59", 0x59, true, {0, 0, 0, 0}},  // missing numbers are 0
         {"KQVLMTA 51 07 a1 20", 0x51, true, {7, 0xA1, 0x20, 0}},
-        {"KQVLMTA  51   07 a1", 0x51, true, {7, 0xA1, 0, 0}},
         {"KQVLMTA 158 01 02", 0x58, false, {}},
         {"KQVLMTA", 0x58, false, {}},  // no type number: 0
         {"KQVLMTA xx 58", 0x58, false, {}},
-        {"KQVLMTB 58 04 02", 0x58, false, {}},
         {"KQVLMT", 0x58, false, {}},
     };
     for (const MetaReadCase& c : cases) {
@@ -193,8 +185,6 @@ TEST(MarkerTextReaders, MetaMarkers) {
 TEST(MarkerTextReaders, BarAndDeletedMarkersCompareTheWholeText) {
     EXPECT_TRUE(MidiMessage::markerText("KQVLBAR").isBarMarker());
     EXPECT_FALSE(MidiMessage::markerText("KQVLBAR ").isBarMarker());
-    EXPECT_FALSE(MidiMessage::markerText("KQVLBARX").isBarMarker());
-    EXPECT_FALSE(MidiMessage::markerText("KQVLBA").isBarMarker());
     EXPECT_FALSE(MidiMessage::markerText("KQVLBAR\0"s).isBarMarker());
     EXPECT_TRUE(MidiMessage::markerText("KQVLZZZ").isDeletedMarker());
     EXPECT_FALSE(MidiMessage::markerText("KQVLZZZ 1").isDeletedMarker());

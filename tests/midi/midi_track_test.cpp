@@ -35,13 +35,6 @@ EventPos at(MidiTrack& t, size_t i) { return std::next(t.begin(), static_cast<lo
 
 MidiEvent marker(uint32_t delta) { return MidiEvent(delta, kBarMarkerText); }
 
-TEST(MidiTrackTest, AppendKeepsEachDeltaAsGiven) {
-    MidiTrack t = trackWithDeltas({0, 10, 0, 25});
-    EXPECT_EQ(absoluteTimes(t), (std::vector<uint64_t>{0, 10, 10, 35}));
-    EXPECT_EQ(t.size(), 4u);
-    EXPECT_EQ(t.division, 96u);
-}
-
 TEST(MidiTrackTest, InsertBeforeKeepsAbsoluteTimes) {
     // d < D, d = D, d = 0: the new event lands d ticks before the event at p.
     const struct {
@@ -57,13 +50,6 @@ TEST(MidiTrackTest, InsertBeforeKeepsAbsoluteTimes) {
             << c.ticksEarlier;
         EXPECT_EQ(keys(t), (std::vector<int>{60, -1, 61, 62}));
     }
-}
-
-TEST(MidiTrackTest, InsertZeroTicksBeforeGoesAheadAtTheSameTime) {
-    MidiTrack t = trackWithDeltas({0, 0, 7});
-    t.insertBefore(at(t, 1), 0, marker(0));
-    EXPECT_EQ(keys(t), (std::vector<int>{60, -1, 61, 62}));
-    EXPECT_EQ(absoluteTimes(t), (std::vector<uint64_t>{0, 0, 0, 7}));
 }
 
 TEST(MidiTrackTest, InsertBeforeIsRefusedBeyondTheDeltaOrAtTheEnd) {
@@ -140,15 +126,6 @@ TEST(MidiTrackTest, PositionsStayValidAcrossEditsElsewhere) {
     t.erase(at(t, 4));
     EXPECT_EQ(third->message.data1, 62);
     EXPECT_EQ(absoluteTimes(t), (std::vector<uint64_t>{0, 5, 10, 20}));
-}
-
-TEST(MidiTrackTest, UsesChannelReadsTheMask) {
-    MidiTrack t(96);
-    t.channelMask = 0x8201;
-    EXPECT_TRUE(t.usesChannel(9));
-    EXPECT_FALSE(t.usesChannel(1));
-    EXPECT_FALSE(t.usesChannel(16));
-    EXPECT_FALSE(t.usesChannel(-1));
 }
 
 }  // namespace

@@ -100,13 +100,6 @@ TEST_F(ProgressReporterTest, a_step_of_four_tracks_reports_in_order) {
     EXPECT_EQ(reporter.detailText(), "Track 4 of 4");
 }
 
-TEST_F(ProgressReporterTest, a_step_of_one_item_reports_zero_percent_throughout) {
-    reporter.beginStep("Assigning strands", 1, "Strand");
-    reporter.item(0);
-    EXPECT_EQ(percentsOnLine(1), (std::vector<int32_t>{0, 0}));
-    EXPECT_EQ(reporter.detailText(), "Strand 1 of 1");
-}
-
 TEST_F(ProgressReporterTest, a_step_without_items_has_an_empty_detail_text) {
     reporter.beginStep("Removing delay", 0, "Track");
     ASSERT_EQ(Host::seen.size(), 2u);

@@ -30,36 +30,6 @@ void expectRecord(const ResolutionSettings& r, uint32_t triplets, uint32_t swing
     EXPECT_EQ(r.quantisationBeat, beat);
 }
 
-TEST(ConfigurationDialog, holds_the_controls_of_template_132) {
-    const ConfigurationDialog dialog;
-    EXPECT_EQ(dialog.title(), "Midi import configuration");
-    EXPECT_EQ(dialog.templateId(), 132);
-    const auto& c = dialog.controls();
-    ASSERT_EQ(c.size(), 6u);
-    EXPECT_EQ(c[0].id, 3023);
-    EXPECT_EQ(c[0].kind, vl::ControlKind::CheckBox);
-    EXPECT_EQ(c[0].text, "Resolve &triplets");
-    EXPECT_EQ(c[1].id, 3027);
-    EXPECT_EQ(c[1].kind, vl::ControlKind::CheckBox);
-    EXPECT_EQ(c[1].text, "Resolve &swing");
-    EXPECT_EQ(c[2].kind, vl::ControlKind::Label);
-    EXPECT_EQ(c[2].text, "Quantisation:");
-    EXPECT_EQ(c[3].id, 3024);
-    EXPECT_EQ(c[3].kind, vl::ControlKind::DropDownList);
-    // the entries line up in the dialog font, so their spacing is part of them
-    EXPECT_EQ(c[3].entries, (std::vector<std::string>{
-                                "Hemidemisemiquaver" + std::string(2, ' ') + "(1/64 note)",
-                                "Demisemiquaver" + std::string(9, ' ') + "(1/32 note)",
-                                "Semiquaver" + std::string(16, ' ') + "(1/16 note)",
-                                "Quaver" + std::string(23, ' ') + "(1/8 note)",
-                            }));
-    EXPECT_EQ(c[4].id, vl::kDialogOk);
-    EXPECT_EQ(c[4].text, "OK");
-    EXPECT_TRUE(c[4].isDefault);
-    EXPECT_EQ(c[5].id, vl::kDialogCancel);
-    EXPECT_EQ(c[5].text, "Cancel");
-}
-
 TEST(ConfigurationDialog, opens_with_the_entry_of_the_beat_and_the_checks_of_the_record) {
     struct Case {
         uint8_t beat;

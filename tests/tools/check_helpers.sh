@@ -71,6 +71,19 @@ expect_empty() {
     [ ! -s "$work/$1" ] || fail "$name: $1 not empty: $(head -c 300 "$work/$1")"
 }
 
+# expect_refusals: reads lines "STATUS|TEXT|ARGS" from standard input; runs $program with ARGS
+# split at spaces and checks the exit status, that stderr holds TEXT and that stdout stays empty.
+expect_refusals() {
+    local wanted text args
+    while IFS='|' read -r wanted text args; do
+        # shellcheck disable=SC2086 # the words are meant to split
+        run "$args" $args
+        expect_status "$wanted"
+        expect_in err "$text"
+        expect_empty out
+    done
+}
+
 # finish_checks: prints the summary; its status is 0 when no check failed.
 finish_checks() {
     echo "$checks checks, $failures failed"

@@ -37,39 +37,19 @@ expect_status 2
 expect_in err "import [FILE]"
 expect_empty out
 
-for args in "frobnicate" "help frobnicate"; do
-    # shellcheck disable=SC2086 # the words are meant to split
-    run "vlmidi $args" $args
-    expect_status 2
-    expect_in err "frobnicate"
-    expect_empty out
-done
-
-run "import without FILE" import
-expect_status 2
-expect_in err "no FILE"
-
-run "import with two files" import "$examples/twinkle.mid" "$examples/two_hands.mid"
-expect_status 2
-expect_in err "only one FILE"
-
-run "import with an unknown option" import --loud "$examples/twinkle.mid"
-expect_status 2
-expect_in err "--loud"
-
-run "import with an unknown format" import --format xml "$examples/twinkle.mid"
-expect_status 2
-expect_in err "'xml'"
-expect_empty out
-
-run "import with --format and no FORMAT" import "$examples/twinkle.mid" --format
-expect_status 2
-expect_in err "--format needs a FORMAT"
-
-run "import with --items and --format json" import --items --format=json "$examples/twinkle.mid"
-expect_status 2
-expect_in err "exclude each other"
-expect_empty out
+twinkle=$examples/twinkle.mid
+expect_refusals <<TABLE
+2|frobnicate|frobnicate
+2|frobnicate|help frobnicate
+2|no FILE|import
+2|only one FILE|import $twinkle $examples/two_hands.mid
+2|--loud|import --loud $twinkle
+2|'xml'|import --format xml $twinkle
+2|--format needs a FORMAT|import $twinkle --format
+2|exclude each other|import --items --format=json $twinkle
+2|nothing|list $twinkle --after nothing
+1|missing.mid|list $work/missing.mid
+TABLE
 
 # --- files that cannot be read: one line on stderr naming the file ----------------------------
 
@@ -146,11 +126,6 @@ run "list --after initialise" list "$examples/twinkle.mid" --after initialise
 expect_status 0
 expect_in out "KQVLMTA 58 04 02 18 08"
 
-run "list unknown step" list "$examples/twinkle.mid" --after nothing
-expect_status 2
-run "list missing file" list "$work/missing.mid"
-expect_status 1
-expect_in err "missing.mid"
 
 # --- the notation view ------------------------------------------------------------------------
 

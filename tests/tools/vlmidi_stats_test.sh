@@ -23,32 +23,15 @@ for option in "--after initialise" "--json" "--dialog"; do
     expect_in out "$option"
 done
 
-run "stats without FILE" stats
-expect_status 2
-expect_in err "no FILE"
-expect_empty out
-
-run "stats with two files" stats "$examples/twinkle.mid" "$examples/two_hands.mid"
-expect_status 2
-expect_in err "only one FILE"
-
-run "stats with an unknown option" stats --loud "$examples/twinkle.mid"
-expect_status 2
-expect_in err "--loud"
-
-run "stats with an unknown step" stats "$examples/twinkle.mid" --after nothing
-expect_status 2
-expect_in err "nothing"
-
-run "stats --json --dialog" stats --json --dialog "$examples/twinkle.mid"
-expect_status 2
-expect_in err "exclude each other"
-expect_empty out
-
-run "stats missing file" stats "$work/missing.mid"
-expect_status 1
-expect_in err "cannot read MIDI file"
-expect_empty out
+twinkle=$examples/twinkle.mid
+expect_refusals <<TABLE
+2|no FILE|stats
+2|only one FILE|stats $twinkle $examples/two_hands.mid
+2|--loud|stats --loud $twinkle
+2|nothing|stats $twinkle --after nothing
+2|exclude each other|stats --json --dialog $twinkle
+1|cannot read MIDI file|stats $work/missing.mid
+TABLE
 
 # --- the text form --------------------------------------------------------------------------------
 

@@ -40,17 +40,11 @@ expect_status 0
 expect_in out "usage: vlmidi view FILE"
 expect_in out "--script"
 
-run "view without FILE" view
-expect_status 2
-expect_in err "no FILE"
-
-run "view with an unknown option" view --loud "$twinkle"
-expect_status 2
-expect_in err "--loud"
-
-run "view of a missing file" view "$work/missing.mid"
-expect_status 1
-expect_in err "no such file"
+expect_refusals <<TABLE
+2|no FILE|view
+2|--loud|view --loud $twinkle
+1|no such file|view $work/missing.mid
+TABLE
 
 # --- view: the dialog ---------------------------------------------------------------------------
 
