@@ -9,6 +9,7 @@
 #include "markers/marker_events.h"
 #include "notation/item_builder.h"
 #include "notation/item_makers.h"
+#include "notation/strand_walk_index.h"
 
 namespace vl {
 
@@ -28,95 +29,74 @@ bool ofStrand(const MidiEvent& e, uint32_t strand) {
 // key or time signature, or the first note-on of the strand once the note has
 // sounded). Walking the track from each note for them is bounded by time, not
 // by events: a long note followed by 10^5 events of other strands, or many
-// overlapping notes, would make those walks quadratic. So one forward and one
-// backward pass precompute, per event, the next bar/key/time event, and list
-// the strand's note-ons and chord members in track order. Events are then
-// asked about in track order: the chord-member list is consumed from its
-// front (each member is looked at once per list), and the next note-on after
-// the note's end is found by a galloping search from the first note-on after
-// the note (O(1) for ordinary music, O(log n) at worst).
+// overlapping notes, would make those walks quadratic. So the track's walk
+// index lists the bar/key/time events and the strand's note-ons and chord
+// members in track order. Events are asked about in track order: the stop
+// and chord-member lists are consumed from their front (each member is
+// looked at once per list), and the next note-on after the note's end is
+// found by a galloping search from the first note-on after the note (O(1)
+// for ordinary music, O(log n) at worst).
 class StrandLookahead {
 public:
-    StrandLookahead(MidiTrack& track, uint32_t strand);
+    StrandLookahead(const StrandWalkIndex& index, uint32_t strand)
+        : index_(index), lists_(index.strand(strand)), strand_(strand) {}
 
-    int64_t time(size_t i) const { return times_[i]; }
-    // The items of event i (which is e); events must be asked about in track order.
-    void itemsOf(size_t i, MidiEvent& e, int64_t barTime, EventItems& out);
+    // The items of event e at place i and time t; events must be asked about
+    // in track order.
+    void itemsOf(size_t i, int64_t t, MidiEvent& e, int64_t barTime, EventItems& out);
 
 private:
-    struct Onset {
-        size_t index;
-        int64_t time;
-    };
-    struct Mate {
-        size_t index;
-        int64_t time;
-        MidiEvent* event;
-    };
-
-    int64_t timeAt(size_t index) const { return index < times_.size() ? times_[index] : lastTime_; }
+    const std::vector<WalkStop>& onsets() const { return lists_.onsets; }
     size_t firstOnsetAfter(size_t i);
     size_t firstOnsetFromAt(size_t k, int64_t time) const;
+    // Time of the first bar/key/time event after place i; the track's end when none.
+    int64_t nextStopTime(size_t i);
+    // Time of onset k; the track's end past the last one.
+    int64_t onsetTime(size_t k) const {
+        return k < onsets().size() ? onsets()[k].time : index_.lastTime();
+    }
+    size_t onsetIndex(size_t k) const {
+        return k < onsets().size() ? onsets()[k].index : index_.eventCount();
+    }
+    // Ticks from the event at (i, t) to whichever of onset k and the next
+    // bar/key/time event comes first.
+    int64_t spanTo(size_t i, int64_t t, size_t k);
     // Ticks from event i to the next note-on of the strand or bar/key/time event.
-    int64_t gapSpan(size_t i);
+    int64_t gapSpan(size_t i, int64_t t);
     // Ticks from note i to where its rests end (span S).
-    int64_t noteSpan(size_t i, int64_t length);
-    void collectChordMates(size_t i, int64_t length, std::vector<uint8_t>& pitches);
-    void addNoteItems(size_t i, MidiEvent& e, int64_t barTime, EventItems& out);
+    int64_t noteSpan(size_t i, int64_t t, int64_t length);
+    void collectChordMates(size_t i, int64_t t, int64_t length, std::vector<uint8_t>& pitches);
+    void addNoteItems(size_t i, int64_t t, MidiEvent& e, int64_t barTime, EventItems& out);
 
+    const StrandWalkIndex& index_;
+    const StrandWalkEvents& lists_;
     uint32_t strand_;
-    std::vector<int64_t> times_;
-    int64_t lastTime_ = 0;
-    std::vector<size_t> nextStop_;  // first bar/key/time event after i; size() when none
-    std::vector<Onset> onsets_;     // note-ons of the strand
     size_t onsetCursor_ = 0;
-    std::vector<Mate> mates_;  // note-ons of the strand flagged as chord members
+    size_t stopCursor_ = 0;
     size_t mateCursor_ = 0;
 };
 
-StrandLookahead::StrandLookahead(MidiTrack& track, uint32_t strand) : strand_(strand) {
-    const size_t n = track.size();
-    times_.reserve(n);
-    std::vector<bool> stops;
-    stops.reserve(n);
-    int64_t time = 0;
-    for (MidiEvent& e : track.events) {
-        time += e.time;
-        const size_t index = times_.size();
-        times_.push_back(time);
-        stops.push_back(isBarKeyOrTime(e));
-        if (!ofStrand(e, strand) || !isNoteOnCombined(e)) continue;
-        onsets_.push_back({index, time});
-        if (e.testFlags(flag::ChordMember)) mates_.push_back({index, time, &e});
-    }
-    lastTime_ = time;
-    nextStop_.resize(n);
-    size_t next = n;
-    for (size_t i = n; i-- > 0;) {
-        nextStop_[i] = next;
-        if (stops[i]) next = i;
-    }
-}
-
 size_t StrandLookahead::firstOnsetAfter(size_t i) {
-    if (onsetCursor_ > 0 && onsets_[onsetCursor_ - 1].index > i) onsetCursor_ = 0;
-    while (onsetCursor_ < onsets_.size() && onsets_[onsetCursor_].index <= i) ++onsetCursor_;
+    const std::vector<WalkStop>& on = onsets();
+    if (onsetCursor_ > 0 && on[onsetCursor_ - 1].index > i) onsetCursor_ = 0;
+    while (onsetCursor_ < on.size() && on[onsetCursor_].index <= i) ++onsetCursor_;
     return onsetCursor_;
 }
 
 size_t StrandLookahead::firstOnsetFromAt(size_t k, int64_t time) const {
-    const auto atOrAfter = [time](const Onset& o) { return o.time >= time; };
+    const std::vector<WalkStop>& on = onsets();
+    const auto atOrAfter = [time](const WalkStop& o) { return o.time >= time; };
     size_t lo = k;
     size_t step = 1;
     // Times grow along the track: gallop to a bracket, then search inside it.
-    while (lo < onsets_.size() && !atOrAfter(onsets_[lo])) {
-        const size_t hi = std::min(onsets_.size(), lo + step);
-        if (hi == onsets_.size() || atOrAfter(onsets_[hi])) {
+    while (lo < on.size() && !atOrAfter(on[lo])) {
+        const size_t hi = std::min(on.size(), lo + step);
+        if (hi == on.size() || atOrAfter(on[hi])) {
             const auto first = std::partition_point(
-                onsets_.begin() + static_cast<std::ptrdiff_t>(lo),
-                onsets_.begin() + static_cast<std::ptrdiff_t>(hi),
-                [time](const Onset& o) { return o.time < time; });
-            return static_cast<size_t>(first - onsets_.begin());
+                on.begin() + static_cast<std::ptrdiff_t>(lo),
+                on.begin() + static_cast<std::ptrdiff_t>(hi),
+                [time](const WalkStop& o) { return o.time < time; });
+            return static_cast<size_t>(first - on.begin());
         }
         lo = hi;
         step *= 2;
@@ -124,40 +104,54 @@ size_t StrandLookahead::firstOnsetFromAt(size_t k, int64_t time) const {
     return lo;
 }
 
-int64_t StrandLookahead::gapSpan(size_t i) {
-    const size_t k = firstOnsetAfter(i);
-    const size_t noteStop = k < onsets_.size() ? onsets_[k].index : times_.size();
-    return timeAt(std::min(nextStop_[i], noteStop)) - times_[i];
+int64_t StrandLookahead::nextStopTime(size_t i) {
+    const std::vector<WalkStop>& stops = index_.stops();
+    if (stopCursor_ > 0 && stops[stopCursor_ - 1].index > i) stopCursor_ = 0;
+    while (stopCursor_ < stops.size() && stops[stopCursor_].index <= i) ++stopCursor_;
+    return stopCursor_ < stops.size() ? stops[stopCursor_].time : index_.lastTime();
 }
 
-int64_t StrandLookahead::noteSpan(size_t i, int64_t length) {
+int64_t StrandLookahead::spanTo(size_t i, int64_t t, size_t k) {
+    // Whichever comes first in the track; times never fall along it.
+    const int64_t stop = nextStopTime(i);
+    const std::vector<WalkStop>& stops = index_.stops();
+    const size_t stopIndex =
+        stopCursor_ < stops.size() ? stops[stopCursor_].index : index_.eventCount();
+    return (onsetIndex(k) < stopIndex ? onsetTime(k) : stop) - t;
+}
+
+int64_t StrandLookahead::gapSpan(size_t i, int64_t t) {
+    return spanTo(i, t, firstOnsetAfter(i));
+}
+
+int64_t StrandLookahead::noteSpan(size_t i, int64_t t, int64_t length) {
     // The walk stops at a note-on of the strand only once less than one tick
     // of the note is left, that is at or after the note's end.
-    const size_t k = firstOnsetFromAt(firstOnsetAfter(i), times_[i] + length);
-    const size_t noteStop = k < onsets_.size() ? onsets_[k].index : times_.size();
-    return timeAt(std::min(nextStop_[i], noteStop)) - times_[i];
+    return spanTo(i, t, firstOnsetFromAt(firstOnsetAfter(i), t + length));
 }
 
-void StrandLookahead::collectChordMates(size_t i, int64_t length,
+void StrandLookahead::collectChordMates(size_t i, int64_t t, int64_t length,
                                         std::vector<uint8_t>& pitches) {
-    if (mateCursor_ > 0 && mates_[mateCursor_ - 1].index > i) mateCursor_ = 0;
-    while (mateCursor_ < mates_.size() && mates_[mateCursor_].index <= i) ++mateCursor_;
-    const int64_t end = times_[i] + length;
+    const std::vector<WalkEvent>& mates = lists_.mates;
+    if (mateCursor_ > 0 && mates[mateCursor_ - 1].index > i) mateCursor_ = 0;
+    while (mateCursor_ < mates.size() && mates[mateCursor_].index <= i) ++mateCursor_;
+    const int64_t end = t + length;
     // A member passed here is marked, or was marked before, so it can never be
     // collected again: the cursor moves past it for good.
-    for (; mateCursor_ < mates_.size() && mates_[mateCursor_].time < end; ++mateCursor_) {
-        MidiEvent& mate = *mates_[mateCursor_].event;
+    for (; mateCursor_ < mates.size() && mates[mateCursor_].time < end; ++mateCursor_) {
+        MidiEvent& mate = *mates[mateCursor_].position;
         if (mate.testFlags(flag::Output)) continue;
         pitches.push_back(static_cast<uint8_t>(keyOf(mate) & 0xFF));
         mate.orFlags(flag::Output);
     }
 }
 
-void StrandLookahead::addNoteItems(size_t i, MidiEvent& e, int64_t barTime, EventItems& out) {
+void StrandLookahead::addNoteItems(size_t i, int64_t t, MidiEvent& e, int64_t barTime,
+                                   EventItems& out) {
     const int64_t length = e.duration2;
-    collectChordMates(i, length, out.chordPitches);
-    const int64_t position = times_[i] - barTime;
-    const int64_t gap = noteSpan(i, length) - length;
+    collectChordMates(i, t, length, out.chordPitches);
+    const int64_t position = t - barTime;
+    const int64_t gap = noteSpan(i, t, length) - length;
     addNote(out.items, position, length, e.duration1, gap, keyOf(e),
             static_cast<uint16_t>(e.flags & flag::RhythmMarks));
     e.orFlags(flag::Output);
@@ -171,13 +165,14 @@ void StrandLookahead::addNoteItems(size_t i, MidiEvent& e, int64_t barTime, Even
         first.arg3 = static_cast<uint8_t>(first.arg3 & ~noteflag::Tied);
 }
 
-void StrandLookahead::itemsOf(size_t i, MidiEvent& e, int64_t barTime, EventItems& out) {
+void StrandLookahead::itemsOf(size_t i, int64_t t, MidiEvent& e, int64_t barTime,
+                              EventItems& out) {
     const MidiMessage& m = e.message;
     if (m.isBarMarker()) {
         out.items.add(makeItem(itemtype::Barline));
-        addGapRests(out.items, gapSpan(i));
+        addGapRests(out.items, gapSpan(i, t));
     } else if (isNoteOnCombined(m) && ofStrand(e, strand_) && !e.testFlags(flag::Output)) {
-        addNoteItems(i, e, barTime, out);
+        addNoteItems(i, t, e, barTime, out);
     } else if (m.isNote() || isNoteOffCombined(m) || m.isKeyPressure() ||
                m.isControlChange() || m.isChannelPressure() || m.isPitchBend()) {
         return;
@@ -188,10 +183,10 @@ void StrandLookahead::itemsOf(size_t i, MidiEvent& e, int64_t barTime, EventItem
         uint8_t dd = out.items.denominatorExponent;
         readTimeSignature(m, nn, dd);
         out.items.add(makeItem(itemtype::TimeSignature, nn, dd));
-        addGapRests(out.items, gapSpan(i));
+        addGapRests(out.items, gapSpan(i, t));
     } else if (isKeySignatureCombined(m)) {
         out.items.add(keySignatureItem(m));
-        addGapRests(out.items, gapSpan(i));
+        addGapRests(out.items, gapSpan(i, t));
     } else if (isTempoCombined(m)) {
         out.items.add(tempoItem(quartersPerMinuteOf(m)));
     } else if (const int text = m.textKind(); text != textkind::None) {
@@ -238,25 +233,46 @@ void appendEventItems(ItemList& list, const EventItems& ev, ClefStatistics& clef
     }
 }
 
+// The events a strand's list visits, in track order: the strand's own events
+// merged with the structural events every list shares.
+class StrandEventMerge {
+public:
+    StrandEventMerge(const std::vector<WalkEvent>& own, const std::vector<WalkEvent>& shared)
+        : own_(own), shared_(shared) {}
+    bool atEnd() const { return o_ >= own_.size() && s_ >= shared_.size(); }
+    // The next event; only when not atEnd().
+    const WalkEvent& next() {
+        if (s_ >= shared_.size() || (o_ < own_.size() && own_[o_].index < shared_[s_].index))
+            return own_[o_++];
+        return shared_[s_++];
+    }
+
+private:
+    const std::vector<WalkEvent>& own_;
+    const std::vector<WalkEvent>& shared_;
+    size_t o_ = 0;
+    size_t s_ = 0;
+};
+
 }  // namespace
 
-ItemList buildStrandItems(TrackSet& tracks, const Strand& strand) {
+ItemList buildStrandItems(const TrackSet& tracks, const Strand& strand,
+                          const StrandWalkIndex& index) {
     ItemList list(tracks.division, 4, 2);
-    if (strand.trackIndex >= tracks.size()) return list;
-    MidiTrack& track = tracks.tracks[strand.trackIndex];
-    StrandLookahead look(track, strand.number);
+    const MidiTrack& track = index.track();
+    StrandLookahead look(index, strand.number);
+    StrandEventMerge walk(index.strand(strand.number).own, index.structural());
 
     uint8_t nn = 4;
     uint8_t dd = 2;
-    int64_t barTime = track.empty() ? 0 : look.time(0);
+    int64_t barTime = track.empty() ? 0 : track.events.front().time;
     ClefStatistics clef;
     EventItems ev;
-    size_t i = 0;
-    for (auto p = track.events.begin(); p != track.events.end() && !list.full(); ++p, ++i) {
-        MidiEvent& e = *p;
+    while (!walk.atEnd() && !list.full()) {
+        const WalkEvent& w = walk.next();
+        MidiEvent& e = *w.position;
         const bool barMarker = e.message.isBarMarker();
-        if (barMarker) barTime = look.time(i);
-        if (!ofStrand(e, strand.number) && !isStructuralEvent(e)) continue;
+        if (barMarker) barTime = w.time;
         const bool noteOn = isNoteOnCombined(e);
         if (!noteOn && !barMarker && isTimeSignatureCombined(e)) {
             readTimeSignature(e.message, nn, dd);
@@ -265,7 +281,7 @@ ItemList buildStrandItems(TrackSet& tracks, const Strand& strand) {
         }
         if (noteOn && e.testFlags(flag::Output)) continue;
         resetEventItems(ev, track.division, nn, dd);
-        look.itemsOf(i, e, barTime, ev);
+        look.itemsOf(w.index, w.time, e, barTime, ev);
         appendEventItems(list, ev, clef);
     }
     if (clef.count > 0) {
@@ -275,19 +291,28 @@ ItemList buildStrandItems(TrackSet& tracks, const Strand& strand) {
     return list;
 }
 
+ItemList buildStrandItems(TrackSet& tracks, const Strand& strand) {
+    if (strand.trackIndex >= tracks.size()) return ItemList(tracks.division, 4, 2);
+    const StrandWalkIndex index(tracks.tracks[strand.trackIndex], strand.trackIndex);
+    return buildStrandItems(tracks, strand, index);
+}
+
 EventItems buildEventItems(MidiTrack& track, EventPos e, uint8_t numerator,
                            uint8_t denominatorExponent, uint32_t strand) {
     EventItems out;
     resetEventItems(out, track.division, numerator, denominatorExponent);
-    StrandLookahead look(track, strand);
-    int64_t barTime = track.empty() ? 0 : look.time(0);
+    const StrandWalkIndex index(track, 0);
+    StrandLookahead look(index, strand);
+    int64_t barTime = track.empty() ? 0 : track.events.front().time;
     size_t i = 0;
+    int64_t time = 0;
     for (auto p = track.events.begin(); p != track.events.end(); ++p, ++i) {
+        time += p->time;
         if (p == e) {
-            look.itemsOf(i, *p, barTime, out);
+            look.itemsOf(i, time, *p, barTime, out);
             break;
         }
-        if (p->message.isBarMarker()) barTime = look.time(i);
+        if (p->message.isBarMarker()) barTime = time;
     }
     return out;
 }

@@ -46,45 +46,6 @@ bool isPlainStrandNoteOn(const MidiEvent& e, int16_t strand) {
 
 bool isBar(const MidiEvent& e) { return e.message.isBarMarker(); }
 
-// Progress over a track's events for a walk whose position is only roughly
-// known once events have been inserted: the index is kept within the count.
-// A detail report goes out only where the percentage it shows changes: the
-// host sees every percentage, and a cancel from any of them stops the walk at
-// the same event, but a strand walk over a long track does not send the host
-// one message per event (each pass runs once per strand).
-class WalkProgress {
-public:
-    WalkProgress(ProgressReporter& progress, size_t count)
-        : events_(progress, count), count_(count) {}
-    // Reports the current index when its percentage is new, then moves on by one.
-    bool cancelledAtNext() {
-        bool cancelled = false;
-        if (index_ == nextReport_) {
-            cancelled = events_.cancelledAt(index_);
-            nextReport_ = nextPercentIndex(index_);
-        }
-        if (index_ + 1 < count_) ++index_;
-        return cancelled;
-    }
-
-private:
-    // The first index after i whose percentage, (index + 1) x 100 / count,
-    // is larger than i's; beyond the count when there is none.
-    size_t nextPercentIndex(size_t i) const {
-        if (count_ < 2 || i + 1 >= count_) return SIZE_MAX;
-        const uint64_t count = count_;
-        const uint64_t percent = (uint64_t{i} + 1) * 100 / count;
-        // Smallest j with (j + 1) x 100 >= (percent + 1) x count.
-        const uint64_t j = ((percent + 1) * count + 99) / 100 - 1;
-        return static_cast<size_t>(std::max<uint64_t>(j, uint64_t{i} + 1));
-    }
-
-    EventProgress events_;
-    size_t count_;
-    size_t index_ = 0;
-    size_t nextReport_ = 0;
-};
-
 // ---- Common driver --------------------------------------------------------
 
 // A strand pass gets the track, the strand number and whether this is the

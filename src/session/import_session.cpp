@@ -14,6 +14,7 @@
 #include "analysis/track_step_driver.h"
 #include "notation/chord_structure.h"
 #include "notation/strand_assignment.h"
+#include "notation/strand_walk_index.h"
 #include "notation/triplets_and_swing.h"
 #include "midi/midi_file_reader.h"
 

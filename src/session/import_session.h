@@ -19,6 +19,8 @@
 
 namespace vl {
 
+class StrandWalkIndex;
+
 // Bits of the error word.
 namespace error {
 constexpr uint32_t Unreadable = 0x8000;
@@ -178,6 +180,9 @@ private:
     QuantisationSettings quantisation_;
     std::vector<Strand> strands_;
     std::unique_ptr<ItemList> items_;
+    // The walk index of the current strand's track, kept while the host steps
+    // through the strands of that track; dropped with the items.
+    std::unique_ptr<StrandWalkIndex> walkIndex_;
     size_t itemPosition_ = 0;
     // Index of the current strand; strands_.size() or more means none.
     size_t strandPosition_ = SIZE_MAX;

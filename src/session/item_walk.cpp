@@ -3,6 +3,7 @@
 #include "analysis/track_set_operations.h"
 #include "notation/item_builder.h"
 #include "notation/program_lookup.h"
+#include "notation/strand_walk_index.h"
 #include "session/import_session.h"
 
 namespace vl {
@@ -10,10 +11,21 @@ namespace vl {
 void ImportSession::discardItems() {
     items_.reset();
     itemPosition_ = 0;
+    walkIndex_.reset();
 }
 
 bool ImportSession::buildStrandItems(size_t strandIndex) {
-    items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strands_[strandIndex]));
+    const Strand& strand = strands_[strandIndex];
+    if (strand.trackIndex >= tracks_.size()) {
+        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strand));
+    } else {
+        // The strands of a track follow each other: one index serves them all.
+        MidiTrack& track = tracks_.tracks[strand.trackIndex];
+        if (!walkIndex_ || walkIndex_->trackIndex() != strand.trackIndex ||
+            !walkIndex_->stillDescribes(track))
+            walkIndex_ = std::make_unique<StrandWalkIndex>(track, strand.trackIndex);
+        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strand, *walkIndex_));
+    }
     itemPosition_ = 0;
     return true;
 }
@@ -30,7 +42,9 @@ bool ImportSession::getFirstStrand() {
 }
 
 bool ImportSession::getNextStrand() {
-    discardItems();
+    // The walk index stays: the next strand is likely on the same track.
+    items_.reset();
+    itemPosition_ = 0;
     if (strandPosition_ >= strands_.size()) return false;
     ++strandPosition_;
     if (strandPosition_ >= strands_.size()) return false;

@@ -5,8 +5,9 @@
 namespace vl {
 
 int32_t ImportSession::initialise() {
-    // The steps insert and delete events: a listing cursor must start again.
-    listing_.reset();
+    // The steps insert and delete events: a listing cursor and the item walk
+    // must start again.
+    forgetPositions();
     computeChannelMasks();
     buildQuantisationSettings();
     eliminateIllegalEvents();

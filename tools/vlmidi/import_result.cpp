@@ -2,7 +2,6 @@
 
 #include "import_result.h"
 
-#include "item_printer.h"
 #include "strand_tracks.h"
 
 namespace vl::cli {
@@ -12,7 +11,7 @@ namespace {
 constexpr std::int32_t kCancelled = -1;
 
 CapturedItem captureItem(ImportSession* session, const ImportItem& item) {
-    CapturedItem captured{item, describeItem(item), std::nullopt};
+    CapturedItem captured{item, std::nullopt};
     if (isTextItem(item)) {
         if (const char* text = vlImportItemText(session, &item)) captured.text = text;
     }

@@ -12,9 +12,10 @@
 
 namespace vl::cli {
 
+// The library's description of an item (VliGetDescription) depends on the item alone, so it
+// is asked for where it is printed (describeItem), not for every item captured.
 struct CapturedItem {
     ImportItem item{};
-    std::string description;          // what VliGetDescription says about the item
     std::optional<std::string> text;  // text items only; nothing when the library gave none
 };
 

@@ -27,7 +27,7 @@ void writeItem(JsonWriter& json, const CapturedItem& captured) {
     json.key("arg3");
     json.number(item.arg3);
     json.key("description");
-    json.string(captured.description);
+    json.string(describeItem(item));
     if (isTextItem(item)) {
         json.key("textIndex");
         json.number(textItemIndex(item));

@@ -30,9 +30,15 @@ int strandNumberInAnnotation(const char* annotation) {
 }
 
 std::vector<int> findStrandTracks(ImportSession* session) {
+    // Only the strands a walk can reach matter: once each of them has its track, the rest of
+    // the listing (whose annotations are the costly part) is not read.
+    const std::int32_t strandCount = vlImportStrandCount(session);
+    if (strandCount <= 0) return {};
+    const auto wanted = static_cast<std::size_t>(strandCount);
+    std::size_t found = 0;
     std::vector<int> trackOfStrand;
     int track = -1;
-    for (bool on = VlMidiTextLineSetFirst(session) != 0; on;
+    for (bool on = VlMidiTextLineSetFirst(session) != 0; on && found < wanted;
          on = VlMidiTextLineSetNext(session) != 0) {
         const std::int16_t type = VlMidiTextLineType(session);
         if (type == kTrackHeaderLine) {
@@ -46,7 +52,9 @@ std::vector<int> findStrandTracks(ImportSession* session) {
         if (static_cast<std::size_t>(strand) >= trackOfStrand.size()) {
             trackOfStrand.resize(static_cast<std::size_t>(strand) + 1, -1);
         }
-        if (trackOfStrand[strand] < 0) trackOfStrand[strand] = track;
+        if (trackOfStrand[strand] >= 0) continue;
+        trackOfStrand[strand] = track;
+        if (static_cast<std::size_t>(strand) < wanted) ++found;
     }
     return trackOfStrand;
 }

@@ -13,8 +13,10 @@ namespace vl::cli {
 // any other text (bar markers, "[-]" for notes without a strand, empty annotations).
 int strandNumberInAnnotation(const char* annotation);
 
-// For strand numbers 0, 1, ...: the zero-based index of the track whose notes carry it, or -1
-// when no note of the listing names the strand. Walks the listing once.
+// For strand numbers 0, 1, ... below the session's strand count: the zero-based index of the
+// track whose notes carry it first, or -1 when no note of the listing names the strand (or the
+// vector ends before it). Walks the listing once, and stops as soon as every strand below the
+// count has its track.
 std::vector<int> findStrandTracks(ImportSession* session);
 
 }  // namespace vl::cli
