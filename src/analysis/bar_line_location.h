@@ -14,12 +14,15 @@
 
 namespace vl {
 
-// A track never receives more bar markers than this: eleven hours of 4/4 at
-// 120 beats per minute. A hostile file (division 1 and a delta of 2^28 ticks)
-// would ask for tens of millions; past the limit the bars are still counted,
-// so the markers already placed stay right, but no more are inserted, and the
-// music after the last marker is handed out as one long bar.
-inline constexpr size_t kMaxBarMarkersPerTrack = 20000;
+// A track never receives more bar markers than this: over two days of 4/4 at
+// 120 beats per minute. Generated and concatenated files of a million notes
+// reach tens of thousands of bars, so the limit must lie well above that: past
+// it the music after the last marker is handed out as one long bar, whose
+// re-assessment costs the square of its events. A hostile file (division 1
+// and a delta of 2^28 ticks) would ask for tens of millions; past the limit
+// the bars are still counted, so the markers already placed stay right, but
+// no more are inserted.
+inline constexpr size_t kMaxBarMarkersPerTrack = 100000;
 // The same limit for all tracks of one set together, so that a file made of
 // thousands of tiny tracks cannot multiply the per-track limit.
 inline constexpr size_t kMaxBarMarkersPerSet = 1000000;
