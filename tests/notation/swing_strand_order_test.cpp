@@ -21,6 +21,7 @@
 #include "session/progress_reporter.h"
 #include "support/percent_cancelling_host.h"
 #include "support/recording_host.h"
+#include "support/timed_track.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -41,12 +42,7 @@ struct Note {
 // Bar markers every bar up to the last note-off; at one tick note-offs come
 // first, then the bar marker, then note-ons. Durations are assessed.
 MidiTrack trackOf(const std::vector<Note>& notes) {
-    struct Item {
-        int64_t time;
-        int order;
-        MidiEvent event;
-    };
-    std::vector<Item> items;
+    std::vector<test::TimedEvent> items;
     int64_t last = 0;
     for (const Note& n : notes) {
         MidiEvent on(0, MidiMessage::channel(kind::NoteOn, n.channel, n.key, 100));
@@ -58,19 +54,7 @@ MidiTrack trackOf(const std::vector<Note>& notes) {
         last = std::max(last, n.off);
     }
     for (int64_t t = 0; t <= last; t += kBar) items.push_back({t, 1, MidiEvent(0, barMarkerMessage())});
-    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        return std::tie(a.time, a.order) < std::tie(b.time, b.order);
-    });
-    MidiTrack track(kDivision);
-    int64_t previous = 0;
-    for (Item& i : items) {
-        i.event.time = static_cast<uint32_t>(i.time - previous);
-        previous = i.time;
-        track.append(i.event);
-    }
-    ProgressReporter quiet;
-    assessTrack(track, quiet);
-    return track;
+    return test::assessedTrackOf(std::move(items), kDivision);
 }
 
 // Jittered lines of `strands` strands on two channels; keys repeat within a

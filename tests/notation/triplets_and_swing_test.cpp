@@ -21,6 +21,7 @@
 #include "markers/marker_text.h"
 #include "session/progress_reporter.h"
 #include "support/percent_cancelling_host.h"
+#include "support/timed_track.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -49,12 +50,7 @@ Note cand(int64_t on, int64_t off, uint8_t key = 60) { return {on, off, key, kTr
 // Bar markers at 0 and every bar up to the last note-off; at one tick note-offs
 // come first, then the bar marker, then note-ons. Durations are assessed.
 MidiTrack strandTrack(const std::vector<Note>& notes, uint32_t division = 96) {
-    struct Item {
-        int64_t time;
-        int order;
-        MidiEvent event;
-    };
-    std::vector<Item> items;
+    std::vector<test::TimedEvent> items;
     int64_t last = 0;
     for (const Note& n : notes) {
         MidiEvent on(0, MidiMessage::channel(kind::NoteOn, 0, n.key, 100));
@@ -67,19 +63,7 @@ MidiTrack strandTrack(const std::vector<Note>& notes, uint32_t division = 96) {
     const int64_t bar = division == 0 ? last + 1 : int64_t{division} * 4;
     for (int64_t t = 0; t <= last; t += bar)
         items.push_back({t, 1, MidiEvent(0, barMarkerMessage())});
-    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        return std::tie(a.time, a.order) < std::tie(b.time, b.order);
-    });
-    MidiTrack track(division);
-    int64_t previous = 0;
-    for (Item& i : items) {
-        i.event.time = static_cast<uint32_t>(i.time - previous);
-        previous = i.time;
-        track.append(i.event);
-    }
-    ProgressReporter quiet;
-    assessTrack(track, quiet);
-    return track;
+    return test::assessedTrackOf(std::move(items), division);
 }
 
 // Every note-on in either form: time, listing text and rhythm marks (0x6F).
