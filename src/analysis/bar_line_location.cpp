@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "analysis/tie_location.h"
 #include "analysis/track_step_driver.h"
 #include "markers/bar_groups.h"
 #include "markers/marker_events.h"
@@ -27,16 +28,18 @@ EventPos findStartOfMusic(MidiTrack& track) {
 // the last bar line, and in the second mode the notes sounding right now.
 class BarLineWalk {
 public:
-    BarLineWalk(MidiTrack& track, bool withBarGroups, size_t maxBarMarkers)
+    BarLineWalk(MidiTrack& track, bool withBarGroups, size_t maxBarMarkers, size_t maxTieEvents)
         : track_(track),
           parts_(withBarGroups ? barpart::All : barpart::BarMarker),
           withBarGroups_(withBarGroups),
           maxBarMarkers_(maxBarMarkers),
+          maxTieEvents_(maxTieEvents),
           // A division of 0 gives no bar length at all: the track then keeps
           // only its opening bar marker, as one endless bar.
           barLength_(int64_t{4} * track.division) {}
 
     size_t count() const { return count_; }
+    size_t tieEvents() const { return tieEvents_; }
 
     // The opening bar line lies at the time of the event before the start of
     // the music (tick 0), so the marker takes delta 0 and start keeps its own.
@@ -83,10 +86,14 @@ private:
     }
 
     // Links a bar group (or a lone bar marker) in front of p, ticksEarlier
-    // ticks before it; p keeps the rest of its delta.
+    // ticks before it; p keeps the rest of its delta. Once the tie events
+    // would pass their limit, only lone bar markers follow.
     void insertBarGroup(EventPos p, uint32_t ticksEarlier) {
+        if (parts_ != barpart::BarMarker && 2 * sounding_.count() > maxTieEvents_ - tieEvents_)
+            parts_ = barpart::BarMarker;
         EventList group = buildBarGroup(sounding_, 0, parts_);
-        track_.insertRunBefore(p, ticksEarlier, group);
+        const size_t inserted = track_.insertRunBefore(p, ticksEarlier, group);
+        if (inserted > 1) tieEvents_ += inserted - 1;
         ++count_;
     }
 
@@ -121,19 +128,28 @@ private:
     unsigned parts_;
     bool withBarGroups_;
     size_t maxBarMarkers_;
+    size_t maxTieEvents_;
+    size_t tieEvents_ = 0;
     int64_t barLength_;
     int64_t sinceBar_ = 0;
     size_t count_ = 0;
 };
 
+size_t countBarMarkers(const MidiTrack& track) {
+    size_t n = 0;
+    for (const MidiEvent& e : track.events) n += e.message.isBarMarker() ? 1 : 0;
+    return n;
+}
+
 }  // namespace
 
 size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
-                             bool& cancelled, size_t maxBarMarkers) {
+                             bool& cancelled, size_t maxBarMarkers, size_t maxTieEvents,
+                             size_t* tieEvents) {
     cancelled = false;
     if (track.empty()) return 0;
     const EventPos start = findStartOfMusic(track);
-    BarLineWalk walk(track, withBarGroups, maxBarMarkers);
+    BarLineWalk walk(track, withBarGroups, maxBarMarkers, maxTieEvents);
     EventProgress events(progress, track.size());
     size_t index = 0;
     for (EventPos p = track.begin(); p != track.end(); ++p, ++index) {
@@ -144,16 +160,26 @@ size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressRepor
         if (p == start) walk.openFirstBar(p);
         walk.visit(p);
     }
+    if (tieEvents != nullptr) *tieEvents = walk.tieEvents();
     return walk.count();
 }
 
 bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
                     std::string_view caption) {
     size_t setBudget = kMaxBarMarkersPerSet;
+    size_t tieSetBudget = kMaxTieEventsPerSet;
+    for (const MidiTrack& track : tracks.tracks)
+        setBudget -= std::min(setBudget, countBarMarkers(track));
     return runTrackStep(progress, tracks, caption, [&](MidiTrack& track, size_t) {
         bool cancelled = false;
-        const size_t limit = std::min(kMaxBarMarkersPerTrack, setBudget);
-        setBudget -= locateBarLinesInTrack(track, withBarGroups, progress, cancelled, limit);
+        const size_t held = std::min(kMaxBarMarkersPerTrack, countBarMarkers(track));
+        const size_t limit = std::min(kMaxBarMarkersPerTrack - held, setBudget);
+        const size_t tieLimit =
+            std::min({kMaxTieEventsPerTrack, tieSetBudget, tieEventBudget(track)});
+        size_t tieEvents = 0;
+        setBudget -= locateBarLinesInTrack(track, withBarGroups, progress, cancelled, limit,
+                                           tieLimit, &tieEvents);
+        tieSetBudget -= tieEvents;
         return !cancelled;
     });
 }

@@ -6,6 +6,7 @@
 // proprietary note-ons.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "midi/midi_track.h"
@@ -26,14 +27,19 @@ inline constexpr size_t kMaxBarMarkersPerTrack = 100000;
 // The same limit for all tracks of one set together, so that a file made of
 // thousands of tiny tracks cannot multiply the per-track limit.
 inline constexpr size_t kMaxBarMarkersPerSet = 1000000;
+// Both limits count the bar markers a track already holds, so running the
+// step again (a second transcription) cannot pile up markers without end.
 
 // Inserts the bar markers (withBarGroups: bar groups with all three parts) into
 // one track and returns how many bar markers it inserted. Progress is reported
 // per event; when the host cancels, the walk stops, the markers placed so far
 // stay and cancelled is set. A track with no note-on and nothing after tick 0
-// receives nothing. At most maxBarMarkers are inserted.
+// receives nothing. At most maxBarMarkers are inserted, and at most
+// maxTieEvents proprietary note-offs and note-ons in the bar groups (past that
+// the bar lines get lone markers); tieEvents, when given, receives how many.
 size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
-                             bool& cancelled, size_t maxBarMarkers = kMaxBarMarkersPerTrack);
+                             bool& cancelled, size_t maxBarMarkers = kMaxBarMarkersPerTrack,
+                             size_t maxTieEvents = SIZE_MAX, size_t* tieEvents = nullptr);
 
 // Runs locateBarLinesInTrack on every track as one progress step with this
 // caption and the item word "Track". False when the host cancelled.

@@ -152,6 +152,12 @@ private:
 
 }  // namespace
 
+size_t tieEventBudget(const MidiTrack& track) {
+    size_t notes = 0;
+    for (const MidiEvent& e : track.events) notes += isRealNoteOn(e.message) ? 1 : 0;
+    return kTieEventsPerNote * notes + kTieEventAllowance;
+}
+
 size_t markTiesInTrack(MidiTrack& track, ProgressReporter& progress, bool& cancelled,
                        size_t maxTieEvents) {
     cancelled = false;
@@ -179,7 +185,8 @@ int32_t markTies(TrackSet& tracks, ProgressReporter& progress, std::string_view 
     const bool completed = runTrackStep(progress, tracks, caption, [&](MidiTrack& track, size_t) {
         bool stopped = false;
         const size_t before = track.size();
-        const size_t limit = std::min(kMaxTieEventsPerTrack, setBudget);
+        const size_t limit =
+            std::min({kMaxTieEventsPerTrack, setBudget, tieEventBudget(track)});
         barMarkers += markTiesInTrack(track, progress, stopped, limit);
         setBudget -= track.size() - before;
         return !stopped;

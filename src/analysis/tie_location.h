@@ -23,6 +23,16 @@ namespace vl {
 inline constexpr size_t kMaxTieEventsPerTrack = 1000000;
 // The same limit for all tracks of one set together.
 inline constexpr size_t kMaxTieEventsPerSet = 2000000;
+// Below those, a track's tie events also stay in proportion to its own notes:
+// this many per real note-on (a note tied across 32 bar lines) plus an
+// allowance (a four-note chord held across 8,192 bar lines). Without it a file
+// of a few hundred bytes, a handful of notes held across a delta of 2^28
+// ticks, would grow by a million events.
+inline constexpr size_t kTieEventsPerNote = 64;
+inline constexpr size_t kTieEventAllowance = 65536;
+
+// The most tie events one track may receive by its notes alone.
+size_t tieEventBudget(const MidiTrack& track);
 
 // Splits the notes of one track at every bar marker they sound across and
 // returns the number of bar markers walked past (split or not). Progress is

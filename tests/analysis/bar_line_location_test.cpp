@@ -291,6 +291,36 @@ TEST(BarLineLocation, MarkerCountIsCappedPerTrack) {
     EXPECT_EQ(locate(withDefaultCap).count, kMaxBarMarkersPerTrack);
 }
 
+TEST(BarLineLocation, SecondRunCountsTheMarkersAlreadyThere) {
+    TrackSet set;
+    set.appendTrack(hugeRest());
+    ProgressReporter quiet;
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(locateBarLines(set, false, quiet, "Locating bar-lines..."));
+        EXPECT_EQ(barTimes(set.tracks[0]).size(), kMaxBarMarkersPerTrack) << "run " << run;
+    }
+}
+
+TEST(BarLineLocation, BarGroupsBecomeLoneMarkersPastTheTieLimit) {
+    // Two notes sounding: four tie events per bar line. A limit of 9 lets two
+    // bar lines split them; the next ones get bare markers.
+    MidiTrack t = trackFromText("0 on 0 60, 0 on 0 64, 1000 off 0 60, 1000 off 0 64");
+    ProgressReporter quiet;
+    bool cancelled = false;
+    size_t tieEvents = 0;
+    EXPECT_EQ(locateBarLinesInTrack(t, true, quiet, cancelled, kMaxBarMarkersPerTrack, 9,
+                                    &tieEvents),
+              3u);
+    EXPECT_EQ(tieEvents, 8u);
+    EXPECT_EQ(trackText(t),
+              "0 KQVLBAR, 0 on 0 60, 0 on 0 64, "
+              "384 KQVLEVT 80 3c, 384 KQVLEVT 80 40, 384 KQVLBAR, "
+              "384 KQVLEVT 90 3c, 384 KQVLEVT 90 40, "
+              "768 KQVLEVT 80 3c, 768 KQVLEVT 80 40, 768 KQVLBAR, "
+              "768 KQVLEVT 90 3c, 768 KQVLEVT 90 40, "
+              "1000 off 0 60, 1000 off 0 64");
+}
+
 // ---- Progress and cancel -----------------------------------------------------
 
 class BarLineLocationProgress : public test::PercentCancellingTest {};

@@ -289,6 +289,41 @@ TEST(TieLocation, PastTheEventLimitNotesAreNoLongerSplit) {
     EXPECT_EQ(rows(t), expected);
 }
 
+// Notes held from tick 0 across a delta of 2^28 ticks at division 1 (bars of
+// 4 ticks): far more bar lines than any budget allows.
+MidiTrack notesHeldForever(int keys) {
+    TrackBuilder b;
+    for (int k = 0; k < keys; ++k) b.at(0, noteOn(0, 60 + k));
+    for (int k = 0; k < keys; ++k) b.at(int64_t{1} << 28, noteOff(0, 60 + k));
+    MidiTrack t = b.take();
+    t.division = 1;
+    return t;
+}
+
+TEST(TieLocation, TrackBudgetFollowsItsNotes) {
+    struct Case {
+        int keys;
+        size_t budget;
+    };
+    for (const Case& c : {Case{0, kTieEventAllowance}, Case{1, kTieEventAllowance + 64},
+                          Case{17, kTieEventAllowance + 17 * 64}})
+        EXPECT_EQ(tieEventBudget(notesHeldForever(c.keys)), c.budget) << c.keys << " keys";
+}
+
+TEST(TieLocation, WholeSetStepStopsAtTheTrackBudget) {
+    // Three keys take six events per bar line; the budget runs out after
+    // floor(budget / 6) bar lines, well before the bar markers do.
+    TrackSet set;
+    set.appendTrack(notesHeldForever(3));
+    ProgressReporter quiet;
+    ASSERT_TRUE(locateBarLines(set, false, quiet, "Locating bar-lines..."));
+    assessTrack(set.tracks[0], quiet);
+    const size_t before = set.tracks[0].size();
+    const size_t budget = tieEventBudget(set.tracks[0]);
+    vl::markTies(set, quiet, "Locating ties across bar lines...");
+    EXPECT_EQ(set.tracks[0].size() - before, budget / 6 * 6);
+}
+
 // ---- Progress and cancel ---------------------------------------------------------
 
 class TieLocationProgress : public test::PercentCancellingTest {};
