@@ -9,6 +9,7 @@
 // ticks is saturated at 65535: a value never silently wraps, and duration1
 // never ends up below duration2.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -48,6 +49,13 @@ bool reassessEvent(MidiTrack& track, EventPos pos);
 // to the next bar marker, every event is cleared and assessed again. With
 // stepBackFirst the bar of the event before pos is taken (pos itself when it
 // is the first event), so that pos may be the bar marker that ends the bar.
+//
+// A bar longer than kReassessReach events on either side of pos is re-measured
+// only that far around it. Real bars are far shorter; without the bound, the
+// one long bar that follows the last bar marker a track may receive (see
+// bar-line location) would be re-measured in full at every triplet group,
+// which is quadratic.
+inline constexpr size_t kReassessReach = 1024;
 void reassessBar(MidiTrack& track, EventPos pos, bool stepBackFirst);
 
 }  // namespace vl

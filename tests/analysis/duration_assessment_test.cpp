@@ -240,6 +240,26 @@ TEST(DurationAssessment, ReassessBarFromTheFirstEventTakesTheFirstBar) {
     EXPECT_EQ(durations(t), expected);
 }
 
+TEST(DurationAssessment, ReassessBarReachesOnlySoFarIntoAHugeBar) {
+    // One bar of 2 * 3 * kReassessReach one-tick notes: measured from the note
+    // at the middle, the events from kReassessReach before it to
+    // kReassessReach after it are written, the others keep their scribbles.
+    TrackBuilder b;
+    const int64_t notes = 3 * static_cast<int64_t>(kReassessReach);
+    for (int64_t i = 0; i < notes; ++i) b.at(2 * i, noteOn(0, 60)).at(2 * i + 1, noteOff(0, 60));
+    MidiTrack t = b.take();
+    scribble(t);
+    const size_t middle = static_cast<size_t>(notes);  // a note-on
+    reassessBar(t, posAt(t, middle), false);
+    const std::vector<Durations> d = durations(t);
+    const Durations s{7777, 5555, true};
+    const Durations written{2, 1};
+    EXPECT_EQ(d[middle - kReassessReach - 1], s);
+    EXPECT_EQ(d[middle - kReassessReach], written);
+    EXPECT_EQ(d[middle + kReassessReach], written);
+    EXPECT_EQ(d[middle + kReassessReach + 2], s);
+}
+
 // ---- Whole track against the per-note walk -----------------------------------
 
 // A random track: notes on three channels and a few keys (overlapping notes of
