@@ -1,22 +1,78 @@
 #include "midi/midi_message.h"
 
+#include <cstring>
+#include <utility>
+
 namespace vl {
+
+static_assert(sizeof(MidiDataBlock) == 20, "an event and its list node should fit 64 bytes");
 
 MidiDataBlock::MidiDataBlock(const uint8_t* bytes, int32_t length) { assign(bytes, length); }
 
-MidiDataBlock::MidiDataBlock(std::string_view text) : bytes_(text) {}
+MidiDataBlock::MidiDataBlock(std::string_view text) {
+    copyFrom(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()));
+}
+
+MidiDataBlock::MidiDataBlock(const MidiDataBlock& other) { copyFrom(other.data(), other.length_); }
+
+MidiDataBlock::MidiDataBlock(MidiDataBlock&& other) noexcept
+    : length_(other.length_) {
+    std::memcpy(inline_, other.inline_, kInlineBytes);
+    other.length_ = 0;
+}
+
+MidiDataBlock& MidiDataBlock::operator=(const MidiDataBlock& other) {
+    if (this != &other) {
+        MidiDataBlock copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+MidiDataBlock& MidiDataBlock::operator=(MidiDataBlock&& other) noexcept {
+    if (this != &other) {
+        release();
+        length_ = other.length_;
+        std::memcpy(inline_, other.inline_, kInlineBytes);
+        other.length_ = 0;
+    }
+    return *this;
+}
+
+uint8_t* MidiDataBlock::heapBytes() const {
+    uint8_t* p = nullptr;
+    std::memcpy(&p, inline_, sizeof p);
+    return p;
+}
+
+void MidiDataBlock::release() {
+    if (onHeap()) delete[] heapBytes();
+    length_ = 0;
+}
+
+// The block must be empty.
+void MidiDataBlock::copyFrom(const uint8_t* bytes, uint32_t length) {
+    if (length == 0) return;
+    if (length <= kInlineBytes) {
+        std::memcpy(inline_, bytes, length);
+    } else {
+        uint8_t* heap = new uint8_t[length];
+        std::memcpy(heap, bytes, length);
+        std::memcpy(inline_, &heap, sizeof heap);
+    }
+    length_ = length;
+}
 
 void MidiDataBlock::assign(const uint8_t* bytes, int32_t length) {
-    if (bytes == nullptr || length < 1) {
-        bytes_.clear();
-        return;
-    }
-    bytes_.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+    // Copied before the old bytes go, which may be the source.
+    MidiDataBlock fresh;
+    if (bytes != nullptr && length > 0) fresh.copyFrom(bytes, static_cast<uint32_t>(length));
+    *this = std::move(fresh);
 }
 
 int MidiDataBlock::byteAt(int32_t i) const {
     if (i < 0 || i >= length()) return -1;
-    return static_cast<uint8_t>(bytes_[static_cast<size_t>(i)]);
+    return data()[i];
 }
 
 int messageLength(uint8_t status) {

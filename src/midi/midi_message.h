@@ -10,26 +10,46 @@ namespace vl {
 
 // Owned payload of a meta, system-exclusive or text event. Empty means
 // "no payload": a block of length 0 and an absent block are the same thing.
+// The payload bytes of a meta or system-exclusive event. Up to kInlineBytes
+// bytes (every marker the library writes for a note or a bar) live inside the
+// block; longer payloads get one heap block. At 20 bytes it keeps an event, in
+// its list node, within 64 bytes, which is most of the transcription's memory.
 class MidiDataBlock {
 public:
+    static constexpr uint32_t kInlineBytes = 16;
+
     MidiDataBlock() = default;
     MidiDataBlock(const uint8_t* bytes, int32_t length);
     explicit MidiDataBlock(std::string_view text);
+    MidiDataBlock(const MidiDataBlock& other);
+    MidiDataBlock(MidiDataBlock&& other) noexcept;
+    MidiDataBlock& operator=(const MidiDataBlock& other);
+    MidiDataBlock& operator=(MidiDataBlock&& other) noexcept;
+    ~MidiDataBlock() { release(); }
 
-    int32_t length() const { return static_cast<int32_t>(bytes_.size()); }
-    bool empty() const { return bytes_.empty(); }
-    const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(bytes_.data()); }
+    int32_t length() const { return static_cast<int32_t>(length_); }
+    bool empty() const { return length_ == 0; }
+    const uint8_t* data() const { return onHeap() ? heapBytes() : inline_; }
     // Byte i, or -1 when the block is shorter.
     int byteAt(int32_t i) const;
-    std::string_view text() const { return bytes_; }
+    std::string_view text() const {
+        return {reinterpret_cast<const char*>(data()), length_};
+    }
     void assign(const uint8_t* bytes, int32_t length);
-    void clear() { bytes_.clear(); }
+    void clear() { release(); }
 
 private:
-    std::string bytes_;  // raw bytes; short payloads such as markers stay inline
+    bool onHeap() const { return length_ > kInlineBytes; }
+    // The heap pointer is kept in the inline bytes, which keeps the block at
+    // 4-byte alignment and 20 bytes.
+    uint8_t* heapBytes() const;
+    void release();
+    void copyFrom(const uint8_t* bytes, uint32_t length);
+
+    uint32_t length_ = 0;
+    uint8_t inline_[kInlineBytes] = {};
 };
 
-// Message kinds: the high nibble of a channel status byte.
 namespace kind {
 constexpr uint8_t NoteOff = 0x80;
 constexpr uint8_t NoteOn = 0x90;

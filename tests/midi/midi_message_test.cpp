@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include "midi/midi_event.h"
 
 namespace vl {
@@ -151,6 +155,42 @@ TEST(MidiDataBlockTest, SourceWithoutBytesOrLengthBelowOneGivesEmptyBlock) {
     EXPECT_EQ(block.length(), 2);
     block.assign(bytes, -1);
     EXPECT_TRUE(block.empty());
+}
+
+// Payloads that stay inside the block and payloads that go to the heap, at
+// and around the boundary, through every way a block is copied or replaced.
+TEST(MidiDataBlockTest, CopiesMovesAndReassignmentsKeepTheBytes) {
+    for (const size_t length : {size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{300}}) {
+        SCOPED_TRACE(length);
+        std::string text(length, 'a');
+        for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
+        const MidiDataBlock original(text);
+        ASSERT_EQ(original.text(), text);
+
+        MidiDataBlock copy(original);
+        EXPECT_EQ(copy.text(), text);
+        MidiDataBlock moved(std::move(copy));
+        EXPECT_EQ(moved.text(), text);
+        EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): a moved-from block is empty
+
+        MidiDataBlock other(std::string_view("other payload longer than sixteen"));
+        other = original;
+        EXPECT_EQ(other.text(), text);
+        other = MidiDataBlock(std::string_view("short"));
+        EXPECT_EQ(other.text(), "short");
+        other = std::move(moved);
+        EXPECT_EQ(other.text(), text);
+
+        // Assigned from its own bytes: a prefix of itself.
+        other.assign(other.data() + 1, other.length() - 1);
+        EXPECT_EQ(other.text(), text.substr(1));
+        const MidiDataBlock& self = other;
+        other = self;
+        EXPECT_EQ(other.text(), text.substr(1));
+        EXPECT_EQ(original.byteAt(static_cast<int32_t>(length) - 1),
+                  static_cast<uint8_t>(text.back()));
+        EXPECT_EQ(original.byteAt(static_cast<int32_t>(length)), -1);
+    }
 }
 
 TEST(MidiEventTest, ConstructionAndNeutraliseKeepTheDelta) {
