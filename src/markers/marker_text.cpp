@@ -1,6 +1,8 @@
 #include "markers/marker_text.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <initializer_list>
 #include <limits>
 
@@ -69,11 +71,24 @@ std::optional<uint32_t> scanOneHex(std::string_view text, size_t& i) {
     return static_cast<uint32_t>(value);
 }
 
-int lowerHexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+// Compared without substr, which checks its bounds and may throw, in the
+// functions the walks call for every marker they pass.
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::memcmp(text.data(), prefix.data(), prefix.size()) == 0;
 }
+
+// The value of each lower-case hex digit; -1 for every other byte.
+constexpr std::array<int8_t, 256> kLowerHexValues = [] {
+    std::array<int8_t, 256> values{};
+    values.fill(-1);
+    for (int c = '0'; c <= '9'; ++c) values[static_cast<size_t>(c)] = static_cast<int8_t>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c)
+        values[static_cast<size_t>(c)] = static_cast<int8_t>(c - 'a' + 10);
+    return values;
+}();
+
+int lowerHexValue(char c) { return kLowerHexValues[static_cast<uint8_t>(c)]; }
 
 // The note markers this library writes read "KQVLEVT ss kk" exactly; the
 // analysis steps ask for them at every step of their walks, so that form is
@@ -81,12 +96,15 @@ int lowerHexValue(char c) {
 // gives the same answer for this form.
 std::optional<ProprietaryNote> readWrittenNoteText(std::string_view text) {
     constexpr size_t kWrittenLength = kMarkerTagLength + 6;
-    if (text.size() != kWrittenLength || text[7] != ' ' || text[10] != ' ') return std::nullopt;
+    constexpr std::string_view kWrittenTag = "KQVLEVT ";
+    static_assert(kWrittenTag.substr(0, kMarkerTagLength) == kNoteMarkerTag);
+    if (text.size() != kWrittenLength || !startsWith(text, kWrittenTag) || text[10] != ' ')
+        return std::nullopt;
     const int s1 = lowerHexValue(text[8]);
     const int s2 = lowerHexValue(text[9]);
     const int k1 = lowerHexValue(text[11]);
     const int k2 = lowerHexValue(text[12]);
-    if (s1 < 0 || s2 < 0 || k1 < 0 || k2 < 0) return std::nullopt;
+    if ((s1 | s2 | k1 | k2) < 0) return std::nullopt;
     const int status = s1 << 4 | s2;
     if (status < 0x80 || status > 0x9F) return std::nullopt;
     ProprietaryNote note;
@@ -159,12 +177,13 @@ size_t scanHexNumbers(std::string_view text, std::span<uint32_t> out) {
 bool hasMarkerTag(const MidiMessage& m, std::string_view tag) {
     if (!m.isMarkerText()) return false;
     const std::string_view text = m.payloadText();
-    return text.size() >= kMarkerTagLength && text.substr(0, tag.size()) == tag;
+    return text.size() >= kMarkerTagLength && startsWith(text, tag);
 }
 
 std::optional<ProprietaryNote> readProprietaryNote(const MidiMessage& m) {
-    if (!hasMarkerTag(m, kNoteMarkerTag)) return std::nullopt;
+    if (!m.isMarkerText()) return std::nullopt;
     if (const std::optional<ProprietaryNote> note = readWrittenNoteText(m.payloadText())) return note;
+    if (!hasMarkerTag(m, kNoteMarkerTag)) return std::nullopt;
     std::array<uint32_t, 2> numbers{};
     scanHexNumbers(payloadUpToNul(m).substr(kMarkerTagLength), numbers);
     if (numbers[0] < 0x80 || numbers[0] > 0x9F) return std::nullopt;

@@ -136,10 +136,6 @@ uint32_t MidiMessage::pack() const {
            (static_cast<uint32_t>(data2) << 16) | (static_cast<uint32_t>(spare) << 24);
 }
 
-bool MidiMessage::isBarMarker() const { return isMarkerTextEqual(kBarMarkerText); }
-
-bool MidiMessage::isDeletedMarker() const { return isMarkerTextEqual(kDeletedMarkerText); }
-
 int MidiMessage::textKind() const {
     if (!isMeta() || data1 < 1 || data1 > 7) return textkind::None;
     return textkind::Text + data1 - 1;

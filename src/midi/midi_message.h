@@ -3,6 +3,7 @@
 // byte and an optional payload (meta, system-exclusive and marker events).
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,11 @@ public:
     int byteAt(int32_t i) const;
     std::string_view text() const {
         return {reinterpret_cast<const char*>(data()), length_};
+    }
+    // Written out so that a comparison with a constant text compiles to a
+    // length check and a few loads, with no call.
+    bool equals(std::string_view text) const {
+        return length_ == text.size() && std::memcmp(data(), text.data(), text.size()) == 0;
     }
     void assign(const uint8_t* bytes, int32_t length);
     void clear() { release(); }
@@ -122,8 +128,9 @@ public:
     bool isMarkerText() const { return isMeta() && data1 == meta::SequencerSpecific; }
     // A marker text event whose whole payload equals the text.
     bool isMarkerTextEqual(std::string_view text) const {
-        return isMarkerText() && payload.text() == text;
+        return isMarkerText() && payload.equals(text);
     }
+    // Asked for at nearly every step of every walk, so both are inline.
     bool isBarMarker() const;
     bool isDeletedMarker() const;
     // 4096 + type - 1 for meta types 1 to 7, else textkind::None.
@@ -138,5 +145,8 @@ public:
 // Payload text of the bar marker and the deleted-event marker.
 inline constexpr std::string_view kBarMarkerText = "KQVLBAR";
 inline constexpr std::string_view kDeletedMarkerText = "KQVLZZZ";
+
+inline bool MidiMessage::isBarMarker() const { return isMarkerTextEqual(kBarMarkerText); }
+inline bool MidiMessage::isDeletedMarker() const { return isMarkerTextEqual(kDeletedMarkerText); }
 
 }  // namespace vl

@@ -13,14 +13,6 @@ int TrackCursor::quarterPhase() const {
     return static_cast<int>((timeSinceBar() * 4 / track_->division) & 3);
 }
 
-void TrackCursor::advance() {
-    if (atEnd()) return;
-    ++pos_;
-    if (atEnd()) return;
-    time_ += pos_->time;
-    if (pos_->message.isBarMarker()) barTime_ = time_;
-}
-
 void TrackCursor::retreat() {
     if (!hasPrevious()) return;
     if (!atEnd() && pos_->message.isBarMarker()) {

@@ -27,7 +27,14 @@ public:
     // Sixteenth-note slot 0 to 3 within the current quarter note.
     int quarterPhase() const;
 
-    void advance();
+    // Called at every step of every walk, so it is kept inline.
+    void advance() {
+        if (atEnd()) return;
+        ++pos_;
+        if (atEnd()) return;
+        time_ += pos_->time;
+        if (pos_->message.isBarMarker()) barTime_ = time_;
+    }
     void retreat();
     // Inserts e d ticks before the current event; the cursor then stands on
     // the new event. False (nothing inserted) when d exceeds the current delta.
