@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "analysis/tie_location.h"
+#include "analysis/track_operations.h"
 #include "analysis/track_step_driver.h"
 #include "markers/bar_groups.h"
 #include "markers/marker_events.h"
@@ -143,6 +144,12 @@ size_t countBarMarkers(const MidiTrack& track) {
 
 }  // namespace
 
+size_t barMarkerBudget(const TrackSet& tracks) {
+    size_t notes = 0;
+    for (const MidiTrack& track : tracks.tracks) notes += countRealNoteOns(track);
+    return std::min(kMaxBarMarkersPerSet, kBarMarkerAllowance + kBarMarkersPerNote * notes);
+}
+
 size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
                              bool& cancelled, size_t maxBarMarkers, size_t maxTieEvents,
                              size_t* tieEvents) {
@@ -166,7 +173,7 @@ size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressRepor
 
 bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
                     std::string_view caption) {
-    size_t setBudget = kMaxBarMarkersPerSet;
+    size_t setBudget = barMarkerBudget(tracks);
     size_t tieSetBudget = kMaxTieEventsPerSet;
     for (const MidiTrack& track : tracks.tracks)
         setBudget -= std::min(setBudget, countBarMarkers(track));

@@ -29,6 +29,17 @@ inline constexpr size_t kMaxBarMarkersPerTrack = 100000;
 inline constexpr size_t kMaxBarMarkersPerSet = 1000000;
 // Both limits count the bar markers a track already holds, so running the
 // step again (a second transcription) cannot pile up markers without end.
+//
+// Below them, the markers of a set also stay in proportion to its music:
+// kBarMarkerAllowance plus kBarMarkersPerNote per real note-on of the whole
+// set (a conductor track has no notes of its own but needs every bar). A
+// short file with a delta of 2^28 ticks thus gets 20,000 bars, not 100,000
+// per track; real music has far fewer bars than notes.
+inline constexpr size_t kBarMarkerAllowance = 20000;
+inline constexpr size_t kBarMarkersPerNote = 16;
+
+// The most bar markers the tracks of this set may receive together.
+size_t barMarkerBudget(const TrackSet& tracks);
 
 // Inserts the bar markers (withBarGroups: bar groups with all three parts) into
 // one track and returns how many bar markers it inserted. Progress is reported

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/duration_assessment.h"
+#include "analysis/track_operations.h"
 #include "analysis/track_step_driver.h"
 #include "markers/bar_groups.h"
 #include "markers/marker_events.h"
@@ -153,9 +154,7 @@ private:
 }  // namespace
 
 size_t tieEventBudget(const MidiTrack& track) {
-    size_t notes = 0;
-    for (const MidiEvent& e : track.events) notes += isRealNoteOn(e.message) ? 1 : 0;
-    return kTieEventsPerNote * notes + kTieEventAllowance;
+    return kTieEventsPerNote * countRealNoteOns(track) + kTieEventAllowance;
 }
 
 size_t markTiesInTrack(MidiTrack& track, ProgressReporter& progress, bool& cancelled,

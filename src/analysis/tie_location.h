@@ -25,11 +25,11 @@ inline constexpr size_t kMaxTieEventsPerTrack = 1000000;
 inline constexpr size_t kMaxTieEventsPerSet = 2000000;
 // Below those, a track's tie events also stay in proportion to its own notes:
 // this many per real note-on (a note tied across 32 bar lines) plus an
-// allowance (a four-note chord held across 8,192 bar lines). Without it a file
+// allowance (a four-note chord held across 2,048 bar lines). Without it a file
 // of a few hundred bytes, a handful of notes held across a delta of 2^28
 // ticks, would grow by a million events.
 inline constexpr size_t kTieEventsPerNote = 64;
-inline constexpr size_t kTieEventAllowance = 65536;
+inline constexpr size_t kTieEventAllowance = 16384;
 
 // The most tie events one track may receive by its notes alone.
 size_t tieEventBudget(const MidiTrack& track);

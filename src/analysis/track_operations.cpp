@@ -293,6 +293,13 @@ size_t purgeDeleted(MidiTrack& track, EventProgress* progress) {
     return removed;
 }
 
+size_t countRealNoteOns(const MidiTrack& track) {
+    size_t n = 0;
+    for (const MidiEvent& e : track.events)
+        n += e.message.isChannelMessage() && e.message.isNoteOn() ? 1 : 0;
+    return n;
+}
+
 uint16_t computeChannelMask(MidiTrack& track) {
     unsigned mask = 0;
     for (const MidiEvent& e : track.events) {

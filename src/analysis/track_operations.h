@@ -82,4 +82,8 @@ size_t purgeDeleted(MidiTrack& track, EventProgress* progress = nullptr);
 // returned.
 uint16_t computeChannelMask(MidiTrack& track);
 
+// The real note-ons (channel messages, velocity above 0) of the track: the
+// measure of how much music a track brings, which the work limits follow.
+size_t countRealNoteOns(const MidiTrack& track);
+
 }  // namespace vl

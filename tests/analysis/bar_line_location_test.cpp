@@ -291,13 +291,25 @@ TEST(BarLineLocation, MarkerCountIsCappedPerTrack) {
     EXPECT_EQ(locate(withDefaultCap).count, kMaxBarMarkersPerTrack);
 }
 
+TEST(BarLineLocation, SetBudgetFollowsTheNotesOfEveryTrack) {
+    TrackSet set;
+    set.appendTrack(trackFromText("0 TS 3 2, 96 st b0 07"));  // conductor: no notes
+    set.appendTrack(hugeRest());
+    set.appendTrack(trackFromText("0 on 0 60, 0 on 0 64, 10 off 0 60, 10 off 0 64"));
+    EXPECT_EQ(barMarkerBudget(set), kBarMarkerAllowance + 3 * kBarMarkersPerNote);
+}
+
 TEST(BarLineLocation, SecondRunCountsTheMarkersAlreadyThere) {
+    // One note and a rest of a billion bars: the set's budget, not the
+    // per-track limit, decides, and a second run adds nothing.
     TrackSet set;
     set.appendTrack(hugeRest());
+    const size_t budget = kBarMarkerAllowance + kBarMarkersPerNote;
+    ASSERT_LT(budget, kMaxBarMarkersPerTrack);
     ProgressReporter quiet;
     for (int run = 0; run < 2; ++run) {
         ASSERT_TRUE(locateBarLines(set, false, quiet, "Locating bar-lines..."));
-        EXPECT_EQ(barTimes(set.tracks[0]).size(), kMaxBarMarkersPerTrack) << "run " << run;
+        EXPECT_EQ(barTimes(set.tracks[0]).size(), budget) << "run " << run;
     }
 }
 
