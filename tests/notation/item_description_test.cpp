@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "notation/note_value_names.h"
 #include "vlmidiin.h"
 
 namespace vl {
@@ -38,9 +37,10 @@ TEST(ItemDescription, TextsByType) {
         {item(3, 0, 0x1A), "Double dotted Minim rest"},
         {item(3, 0, 0x21), " Semibreve rest"},  // whole-bar rest
         {item(3, 0, 0x08, 0x10), "Dotted Breve rest"},
+        {item(3, 0, 0x0E), "Dotted Demisemiquaver rest"},
+        {item(3, 0, 0x04), " Quaver rest"},
         {item(4), "Barline"},
         {item(5, 6, 3), "Time signature: 6/8"},
-        {item(5, 4, 2), "Time signature: 4/4"},
         {item(5, 3, 33), "Time signature: 3/2"},            // exponent masked to 0..31
         {item(5, 0xFF, 0xFF), "Time signature: -1/-2147483648"},  // both read as signed bytes
         {item(5, 0, 0x80), "Time signature: 0/1"},           // -128 & 31 = 0
@@ -50,36 +50,13 @@ TEST(ItemDescription, TextsByType) {
         {item(7, 3, 0x2C, 0x01), " Crotchet = 300"},
         {item(7, 0x0B, 0xFF, 0xFF), "Dotted Crotchet = 65535"},
         {item(8, 1), "Totally unknown item"},      // clef
-        {item(9, 0, 5), "Totally unknown item"},   // program change
-        {item(10, 3), "Totally unknown item"},     // swing style
-        {item(13), "Totally unknown item"},
-        {item(14), "Totally unknown item"},
         {item(4096), "Totally unknown item"},
-        {item(4098), "Totally unknown item"},
-        {item(4103), "Totally unknown item"},
         {item(0xFFFF), "Totally unknown item"},
     };
     for (const DescriptionCase& c : cases) {
         EXPECT_EQ(itemDescription(c.item), c.text)
             << "type " << c.item.type << " args " << int{c.item.arg1} << " " << int{c.item.arg2};
     }
-}
-
-TEST(ItemDescription, EveryValueNameAndDotWord) {
-    const std::array<const char*, 8> names = {"Breve",      "Semibreve",      "Minim",
-                                              "Crotchet",   "Quaver",         "Semiquaver",
-                                              "Demisemiquaver", "Hemidemisemiquaver"};
-    for (uint8_t index = 0; index < 8; ++index) {
-        EXPECT_EQ(itemDescription(item(3, 0, index)), std::string(" ") + names[index] + " rest");
-        EXPECT_EQ(itemDescription(item(3, 0, index | 0x08)),
-                  std::string("Dotted ") + names[index] + " rest");
-        EXPECT_EQ(itemDescription(item(3, 0, index | 0x18)),
-                  std::string("Double dotted ") + names[index] + " rest");
-        EXPECT_EQ(itemDescription(item(3, 0, index | 0x10)),
-                  std::string(" ") + names[index] + " rest");
-    }
-    EXPECT_STREQ(kNoteValueNames.wholeBar, "Whole bar");
-    EXPECT_STREQ(noteValueName(0x80), "Breve") << "only the index bits name the value";
 }
 
 // ---- The host's buffer ------------------------------------------------------
@@ -109,23 +86,11 @@ TEST(ItemDescription, BufferIsCutAndPadded) {
             ASSERT_EQ(buffer[i], kUntouched) << "byte " << i << " beyond the buffer";
         }
     }
-}
-
-TEST(ItemDescription, NullBufferIsLeftAlone) {
     EXPECT_FALSE(describeItem(item(4), nullptr, 8));
     EXPECT_TRUE(describeItem(item(4), nullptr, 0));
 }
 
 // ---- The export ---------------------------------------------------------------
-
-TEST(ItemDescriptionExport, DescribesThroughTheCInterface) {
-    const ImportItem tempo = item(7, 3, 120, 0);
-    char buffer[32];
-    std::memset(buffer, kUntouched, sizeof buffer);
-    EXPECT_EQ(VliGetDescription(&tempo, buffer, sizeof buffer), 1);
-    EXPECT_STREQ(buffer, " Crotchet = 120");
-    EXPECT_EQ(buffer[sizeof buffer - 1], '\0');
-}
 
 TEST(ItemDescriptionExport, NullArgumentsAnswerFalseWithoutWriting) {
     const ImportItem barline = item(4);

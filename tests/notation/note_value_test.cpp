@@ -31,13 +31,6 @@ TEST(NoteValueLength, CodesInSixtyFourths) {
     }
 }
 
-TEST(NoteValueLength, PlainValueLengthOutsideTheIndexRangeIsZero) {
-    EXPECT_EQ(plainValueLength(-1), 0);
-    EXPECT_EQ(plainValueLength(8), 0);
-    EXPECT_EQ(plainValueLength(0), 128);
-    EXPECT_EQ(plainValueLength(7), 1);
-}
-
 TEST(NoteValueLevel, LongestValueDividingThePositionInItsBreve) {
     const std::vector<std::pair<int64_t, uint8_t>> cases = {
         {0, 0},  {128, 0}, {256, 0}, {64, 1}, {192, 1}, {32, 2}, {96, 2}, {16, 3}, {48, 3},
@@ -67,7 +60,6 @@ TEST(NoteValueFit, WrittenLengths) {
         // end 4 -> 8 -> 16 64ths, within the limit 4 x 4
         {"semiquaver lengthened to a crotchet", 0, 24, 96, 0, 96, 96},
         {"semiquaver kept by its limit", 0, 24, 24, 0, 96, 24},
-        {"semiquaver lengthened to the limit", 0, 24, 48, 0, 96, 48},
         {"30 ticks: five 64ths, nothing to gain", 0, 30, 30, 0, 96, 30},
         // A start at 64th 4 is weaker than an end at 64th 8: nothing to do.
         {"end already as strong as the start", 24, 24, 96, 0, 96, 24},
@@ -84,7 +76,6 @@ TEST(NoteValueFit, WrittenLengths) {
         // Divisions without whole 64ths snap to their largest odd divisor.
         {"division 120: grid 15", 0, 20, 40, 0, 120, 30},
         {"division 100: grid 25, lengthened", 0, 10, 100, 0, 100, 100},
-        {"division 100: grid 25, limited", 0, 10, 25, 0, 100, 25},
         {"division 7: grid 7", 0, 3, 7, 0, 7, 7},
         {"division 24: grid 3", 0, 4, 6, 0, 24, 6},
         // Tuplets are fitted as the plain values they are written with.
@@ -120,26 +111,6 @@ TEST(NoteValueFit, ResultNeverExceedsLimitNorOverflows) {
             EXPECT_GE(fitted, 0);
         }
     }
-}
-
-// ---- Fitting and splitting together: what a note at the bar start becomes --
-
-std::vector<uint8_t> writtenCodes(int64_t L, int64_t M) {
-    const uint32_t division = 96;
-    const int64_t fitted = fitLength(0, L, M, 0, division);
-    NoteValueSplitter splitter(0, fitted * 16 / division, 0, 4, 2);
-    std::vector<uint8_t> codes;
-    uint8_t code = 0;
-    while (splitter.next(code)) codes.push_back(code);
-    return codes;
-}
-
-TEST(NoteValueFit, NotesAtTheBarStartAsWrittenValues) {
-    EXPECT_EQ(writtenCodes(96, 96), (std::vector<uint8_t>{0x03}));
-    EXPECT_EQ(writtenCodes(24, 96), (std::vector<uint8_t>{0x03}));
-    EXPECT_EQ(writtenCodes(24, 24), (std::vector<uint8_t>{0x05}));
-    // 30 ticks = 5 64ths: a semiquaver tied to a hemidemisemiquaver.
-    EXPECT_EQ(writtenCodes(30, 30), (std::vector<uint8_t>{0x05, 0x07}));
 }
 
 }  // namespace

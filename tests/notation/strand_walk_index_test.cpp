@@ -17,12 +17,18 @@
 #include "analysis/track_step_driver.h"
 #include "markers/marker_events.h"
 #include "markers/marker_text.h"
+#include "notation/annotated_track.h"
 #include "notation/item_builder.h"
 #include "session/import_session.h"
 #include "support/percent_cancelling_host.h"
 
 namespace vl {
 namespace {
+
+using test::Annotated;
+using test::itemsOf;
+using test::meta;
+using test::setOf;
 
 constexpr uint32_t kDivision = 96;
 
@@ -31,37 +37,6 @@ MidiMessage noteOnMessage(uint8_t channel, uint8_t key) {
 }
 MidiMessage noteOffMessage(uint8_t channel, uint8_t key) {
     return MidiMessage::channel(kind::NoteOff, channel, key, 0);
-}
-MidiMessage metaMessage(uint8_t type, std::vector<uint8_t> bytes) {
-    return MidiMessage::metaEvent(type, static_cast<int32_t>(bytes.size()), bytes.data());
-}
-
-// Events at non-decreasing absolute times, annotated by hand.
-class TrackWriter {
-public:
-    TrackWriter& at(int64_t time, MidiMessage m, int16_t strand = -1, uint16_t flags = 0,
-                    uint16_t d2 = 0) {
-        MidiEvent e(static_cast<uint32_t>(time - last_), std::move(m));
-        e.strand = strand;
-        e.flags = flags;
-        e.duration2 = d2;
-        e.duration1 = static_cast<uint16_t>(d2 + 24);
-        track_.append(std::move(e));
-        last_ = time;
-        return *this;
-    }
-    MidiTrack take() { return std::move(track_); }
-
-private:
-    MidiTrack track_{kDivision};
-    int64_t last_ = 0;
-};
-
-TrackSet setOf(std::vector<MidiTrack> tracks) {
-    TrackSet set;
-    set.division = kDivision;
-    for (MidiTrack& t : tracks) set.appendTrack(std::move(t));
-    return set;
 }
 
 std::vector<size_t> indicesOf(const std::vector<WalkEvent>& events) {
@@ -75,39 +50,23 @@ std::vector<size_t> indicesOf(const std::vector<WalkStop>& stops) {
     return out;
 }
 
-bool sameItems(const ItemList& a, const ItemList& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const ImportItem& x = a.at(i);
-        const ImportItem& y = b.at(i);
-        if (x.type != y.type || x.action != y.action || x.arg1 != y.arg1 || x.arg2 != y.arg2 ||
-            x.arg3 != y.arg3)
-            return false;
-        const char* tx = a.textOf(x);
-        const char* ty = b.textOf(y);
-        if ((tx == nullptr) != (ty == nullptr)) return false;
-        if (tx != nullptr && std::string(tx) != ty) return false;
-    }
-    return true;
-}
-
 // ---- What the index lists ----------------------------------------------------
 
 TEST(StrandWalkIndex, lists_each_strands_events_the_shared_ones_and_the_stops) {
-    TrackWriter w;
-    w.at(0, metaMessage(0x03, {'P', 'n', 'o'}))         // 0 track name: shared
-        .at(0, barMarkerMessage())                      // 1 bar: shared, a stop
-        .at(0, noteOnMessage(0, 60), 0, 0, 96)          // 2 strand 0
-        .at(0, noteOnMessage(0, 64), 0, flag::ChordMember, 96)  // 3 strand 0, chord member
-        .at(0, noteOnMessage(0, 48), 1, 0, 192)         // 4 strand 1
-        .at(96, noteOffMessage(0, 60))                  // 5 no strand: in no list
-        .at(96, noteOffMessage(0, 64))                  // 6
-        .at(96, metaMessage(0x51, {7, 0xA1, 0x20}))     // 7 tempo: shared, not a stop
-        .at(192, noteOffMessage(0, 48))                 // 8
-        .at(384, metaMessage(0x58, {3, 2, 24, 8}))      // 9 time signature: shared, a stop
-        .at(384, barMarkerMessage())                    // 10
-        .at(384, proprietaryNoteMessage(true, 0, 50), 1, 0, 96)  // 11 strand 1, proprietary
-        .at(400, metaMessage(0x59, {1, 0}))             // 12 key signature: shared, a stop
+    Annotated w;
+    w.at(0, meta(0x03, {'P', 'n', 'o'}))                       // 0 track name: shared
+        .bar(0)                                                // 1 bar: shared, a stop
+        .at(0, noteOnMessage(0, 60), 0)                        // 2 strand 0
+        .at(0, noteOnMessage(0, 64), 0, flag::ChordMember)     // 3 strand 0, chord member
+        .at(0, noteOnMessage(0, 48), 1)                        // 4 strand 1
+        .at(96, noteOffMessage(0, 60))                         // 5 no strand: in no list
+        .at(96, noteOffMessage(0, 64))                         // 6
+        .at(96, meta(0x51, {7, 0xA1, 0x20}))                   // 7 tempo: shared, not a stop
+        .at(192, noteOffMessage(0, 48))                        // 8
+        .at(384, meta(0x58, {3, 2, 24, 8}))                    // 9 time signature: a stop
+        .bar(384)                                              // 10
+        .at(384, proprietaryNoteMessage(true, 0, 50), 1)       // 11 strand 1, proprietary
+        .at(400, meta(0x59, {1, 0}))                           // 12 key signature: a stop
         .at(480, MidiMessage::channel(kind::ControlChange, 0, 7, 90), 1);  // 13 strand 1
     MidiTrack track = w.take();
     const StrandWalkIndex index(track, 0);
@@ -135,9 +94,7 @@ TEST(StrandWalkIndex, lists_each_strands_events_the_shared_ones_and_the_stops) {
 }
 
 TEST(StrandWalkIndex, notices_a_track_that_grew_shrank_or_is_another_one) {
-    TrackWriter w;
-    w.at(0, noteOnMessage(0, 60), 0, 0, 96).at(96, noteOffMessage(0, 60));
-    MidiTrack track = w.take();
+    MidiTrack track = Annotated().on(0, 60, 96, 96).at(96, noteOffMessage(0, 60)).take();
     MidiTrack other = track;
     MidiTrack empty(kDivision);
     const StrandWalkIndex index(track, 0);
@@ -161,14 +118,14 @@ TEST(StrandWalkIndex, notices_a_track_that_grew_shrank_or_is_another_one) {
 // Notes of strands 0 to 3 (chords, long notes, proprietary notes), bar markers,
 // signatures, tempo, program changes and texts on two channels.
 MidiTrack randomTrack(std::mt19937& rng) {
-    TrackWriter w;
+    Annotated w;
     std::uniform_int_distribution<int> what(0, 23);
     std::uniform_int_distribution<int> step(0, 3);
     std::uniform_int_distribution<int> strand(0, 3);
     std::uniform_int_distribution<int> key(36, 84);
     std::uniform_int_distribution<int> duration(0, 600);
     int64_t t = 0;
-    w.at(0, barMarkerMessage());
+    w.bar(0);
     for (int i = 0; i < 400; ++i) {
         t += step(rng) * 24;
         const int k = what(rng);
@@ -178,21 +135,21 @@ MidiTrack randomTrack(std::mt19937& rng) {
         const uint16_t chord = (k % 3 == 0) ? flag::ChordMember : 0;
         const auto k8 = static_cast<uint8_t>(key(rng));
         if (k < 12) {
-            w.at(t, noteOnMessage(channel, k8), s, chord, d2);
+            w.at(t, noteOnMessage(channel, k8), s, chord).lasting(d2 + 24, d2);
         } else if (k < 14) {
-            w.at(t, proprietaryNoteMessage(true, channel, k8), s, chord, d2);
+            w.at(t, proprietaryNoteMessage(true, channel, k8), s, chord).lasting(d2 + 24, d2);
         } else if (k < 17) {
-            w.at(t, barMarkerMessage());
+            w.bar(t);
         } else if (k == 17) {
-            w.at(t, metaMessage(0x58, {static_cast<uint8_t>(2 + step(rng)), 2, 24, 8}));
+            w.at(t, meta(0x58, {static_cast<uint8_t>(2 + step(rng)), 2, 24, 8}));
         } else if (k == 18) {
-            w.at(t, metaMessage(0x59, {static_cast<uint8_t>(step(rng)), 0}));
+            w.at(t, meta(0x59, {static_cast<uint8_t>(step(rng)), 0}));
         } else if (k == 19) {
-            w.at(t, metaMessage(0x51, {7, 0xA1, 0x20}));
+            w.at(t, meta(0x51, {7, 0xA1, 0x20}));
         } else if (k == 20) {
             w.at(t, MidiMessage::channel(kind::ProgramChange, channel, k8, 0), s);
         } else if (k == 21) {
-            w.at(t, metaMessage(0x04, {'V', 'n'}));
+            w.at(t, meta(0x04, {'V', 'n'}));
         } else {
             w.at(t, noteOffMessage(channel, k8));
         }
@@ -209,9 +166,9 @@ TEST(StrandWalkIndex, one_index_gives_every_strand_the_list_and_marks_of_a_fresh
         const StrandWalkIndex index(shared.tracks[0], 0);
         for (uint32_t s = 0; s < 5; ++s) {
             const Strand strand{s, 0, static_cast<uint8_t>(s / 2), {}};
-            const ItemList expected = buildStrandItems(fresh, strand);
-            const ItemList got = buildStrandItems(shared, strand, index);
-            ASSERT_TRUE(sameItems(got, expected)) << "round " << round << " strand " << s;
+            ASSERT_EQ(itemsOf(buildStrandItems(shared, strand, index)),
+                      itemsOf(buildStrandItems(fresh, strand)))
+                << "round " << round << " strand " << s;
         }
         auto a = shared.tracks[0].events.begin();
         for (const MidiEvent& e : fresh.tracks[0].events) ASSERT_EQ((a++)->flags, e.flags);
@@ -242,29 +199,11 @@ std::unique_ptr<ImportSession> transcribedLiveSession() {
     return session;
 }
 
-// The fields of an item that say what it is (text items: their kind only).
-struct Item {
-    uint16_t type = 0;
-    uint8_t action = 0;
-    uint8_t arg1 = 0;
-    uint8_t arg2 = 0;
-    uint8_t arg3 = 0;
-    bool operator==(const Item&) const = default;
-};
-
-Item itemOf(const ImportItem& i) { return {i.type, i.action, i.arg1, i.arg2, i.arg3}; }
-
-std::vector<Item> walkedItems(ImportSession& session) {
-    std::vector<Item> items;
+std::vector<test::It> walkedItems(ImportSession& session) {
+    std::vector<test::It> items;
     ImportItem item{};
     for (bool more = session.getFirstItem(&item); more; more = session.getNextItem(&item))
-        items.push_back(itemOf(item));
-    return items;
-}
-
-std::vector<Item> itemsOf(const ItemList& list) {
-    std::vector<Item> items;
-    for (const ImportItem& item : list.items()) items.push_back(itemOf(item));
+        items.push_back(test::itOf(item, session.itemText(item)));
     return items;
 }
 
@@ -303,7 +242,7 @@ TEST(StrandWalkIndexSession, events_appended_during_the_walk_are_seen_by_the_nex
     ASSERT_TRUE(session->getNextStrand());
     // The copy carries the first strand's output marks, as the session's tracks do.
     EXPECT_EQ(walkedItems(*session), itemsOf(buildStrandItems(copy, strands[1])));
-    const std::vector<Item> items = walkedItems(*session);
+    const std::vector<test::It> items = walkedItems(*session);
     ASSERT_FALSE(items.empty());
     EXPECT_EQ(items.back().type, itemtype::Barline);
 }

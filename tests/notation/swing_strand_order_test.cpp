@@ -2,8 +2,7 @@
 // strand walk of each track. These tests compare the step with walking every
 // strand on its own with a full assessment of every bar (the plain definition)
 // on random multi-strand tracks: every event must come out the same, down to
-// its durations and flags. And the strand walks' detail reports: each
-// percentage once, in order, and a cancel where it reaches the host.
+// its durations and flags. And a cancel stops the walk where it reaches the host.
 
 #include <gtest/gtest.h>
 
@@ -17,11 +16,10 @@
 #include "analysis/duration_assessment.h"
 #include "analysis/quantisation_settings.h"
 #include "markers/marker_text.h"
+#include "notation/strand_notes.h"
 #include "notation/triplets_and_swing.h"
 #include "session/progress_reporter.h"
 #include "support/percent_cancelling_host.h"
-#include "support/recording_host.h"
-#include "support/timed_track.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -30,32 +28,9 @@ namespace {
 constexpr uint32_t kDivision = 96;
 constexpr int64_t kBar = 4 * kDivision;
 
-struct Note {
-    int64_t on;
-    int64_t off;
-    uint8_t channel;
-    uint8_t key;
-    int16_t strand;
-    uint16_t flags;
-};
+using Note = test::StrandNote;
 
-// Bar markers every bar up to the last note-off; at one tick note-offs come
-// first, then the bar marker, then note-ons. Durations are assessed.
-MidiTrack trackOf(const std::vector<Note>& notes) {
-    std::vector<test::TimedEvent> items;
-    int64_t last = 0;
-    for (const Note& n : notes) {
-        MidiEvent on(0, MidiMessage::channel(kind::NoteOn, n.channel, n.key, 100));
-        on.strand = n.strand;
-        on.flags = n.flags;
-        items.push_back({n.on, 2, on});
-        items.push_back(
-            {n.off, 0, MidiEvent(0, MidiMessage::channel(kind::NoteOff, n.channel, n.key, 0))});
-        last = std::max(last, n.off);
-    }
-    for (int64_t t = 0; t <= last; t += kBar) items.push_back({t, 1, MidiEvent(0, barMarkerMessage())});
-    return test::assessedTrackOf(std::move(items), kDivision);
-}
+MidiTrack trackOf(const std::vector<Note>& notes) { return test::strandTrack(notes, kDivision); }
 
 // Jittered lines of `strands` strands on two channels; keys repeat within a
 // strand so that a late note may be pulled back over its predecessor's end.
@@ -71,7 +46,7 @@ std::vector<Note> randomNotes(std::mt19937& rng, int16_t firstStrand, int strand
             uint16_t flags = 0;
             if (rng() % 6 == 0) flags |= flag::Triplet;
             if (rng() % 5 == 0) flags |= flag::ChordMember;
-            notes.push_back({t, t + length, channel, key, strand, flags});
+            notes.push_back({t, t + length, key, flags, strand, channel});
             t += 12 + static_cast<int64_t>(rng() % 40) - 6;
             t = std::max<int64_t>(t, notes.back().on + 1);
         }
@@ -149,72 +124,7 @@ TEST(SwingStrandOrder, StepEqualsStrandByStrandWalks) {
     EXPECT_GT(moved, 50u);
 }
 
-TEST(SwingStrandOrder, SingleStrandPerTrackIsUnchangedByTheShortcut) {
-    // With one strand per track the last walk is the only one: the same bars
-    // are assessed as by the strand walk itself.
-    std::mt19937 rng(77);
-    TrackSet step;
-    step.division = kDivision;
-    step.appendTrack(trackOf(randomNotes(rng, 0, 1, 8)));
-    TrackSet plain = step;
-    const std::vector<Strand> strands = {{0, 0, 0, {}}};
-    ProgressReporter quiet;
-    EXPECT_EQ(analyseSwing(step, strands, QuantisationSettings(), quiet), 1);
-    swingStrandByStrand(plain, strands);
-    EXPECT_EQ(stateOf(step.tracks[0]), stateOf(plain.tracks[0]));
-}
-
-// ---- Detail reports of the strand walks ----------------------------------------
-
-// The detail-line percentages without text, in order.
-std::vector<int> detailPercents(const vltest::RecordingHost& host) {
-    std::vector<int> out;
-    for (const vltest::RecordedReport& r : host.reports())
-        if (r.line == 2 && !r.hasText) out.push_back(r.percent);
-    return out;
-}
-
-TEST(SwingStrandOrder, WalksReportEachPercentageOfTheTrackOnce) {
-    std::mt19937 rng(5);
-    TrackSet set;
-    set.division = kDivision;
-    set.appendTrack(trackOf(randomNotes(rng, 0, 1, 40)));
-    const size_t events = set.tracks[0].size();
-    ASSERT_GT(events, 300u);
-    // What one report per event would show, each value once.
-    std::vector<int> expected;
-    for (size_t i = 0; i < events; ++i) {
-        const int percent = static_cast<int>((i + 1) * 100 / events);
-        if (expected.empty() || expected.back() != percent) expected.push_back(percent);
-    }
-    for (const bool swing : {true, false}) {
-        SCOPED_TRACE(swing ? "swing" : "triplets");
-        vltest::RecordingHost host;
-        ProgressReporter progress;
-        progress.setTarget(vltest::RecordingHost::window(), vltest::RecordingHost::kMessage);
-        const std::vector<Strand> strands = {{0, 0, 0, {}}};
-        const QuantisationSettings grid(kDivision, 5, 0, kQuantiseTriplets);
-        if (swing)
-            analyseSwing(set, strands, grid, progress);
-        else
-            analyseTriplets(set, strands, grid, progress);
-        std::vector<int> got = detailPercents(host);
-        // Setting the detail count before and after the walk reports 0 percent.
-        ASSERT_GE(got.size(), 2u);
-        EXPECT_EQ(got.front(), 0);
-        EXPECT_EQ(got.back(), 0);
-        got = std::vector<int>(got.begin() + 1, got.end() - 1);
-        // The walk's index stays within the count the walk started with.
-        ASSERT_FALSE(got.empty());
-        ASSERT_LE(got.size(), expected.size());
-        EXPECT_EQ(got, std::vector<int>(expected.begin(), expected.begin() + got.size()));
-        // The swing walk visits every event; the triplet walk steps over the
-        // groups it takes, so its count of visits ends short of the track.
-        if (swing) {
-            EXPECT_EQ(got.back(), 100);
-        }
-    }
-}
+// ---- Cancelling a strand walk ------------------------------------------------
 
 class SwingWalkCancel : public test::PercentCancellingTest {};
 
@@ -225,7 +135,7 @@ TEST_F(SwingWalkCancel, CancelStopsAtTheEventWhereItsPercentageIsReported) {
     for (int64_t bar = 0; bar < 8; ++bar)
         for (int64_t k = 0; k < 4; ++k) {
             const int64_t on = bar * kBar + k * kDivision + 5;
-            notes.push_back({on, on + 40, 0, 60, 0, 0});
+            notes.push_back({on, on + 40});
         }
     TrackSet set;
     set.division = kDivision;
