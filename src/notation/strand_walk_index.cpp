@@ -25,8 +25,8 @@ struct WalkIndexSizes {
     std::unordered_map<uint32_t, Strand> strands;
 };
 
-// The one rule that sorts an event into the index's lists; add(list, event)
-// is called once per list the event belongs to.
+// The one rule that sorts an event into the index's lists: add(list) is
+// called once for every list the event belongs to.
 template <typename Add>
 void sortIntoLists(MidiEvent& e, Add&& add) {
     if (isBarKeyOrTime(e)) add(WalkList::Stops);
