@@ -3,8 +3,8 @@
 #include "musician_view.h"
 
 #include <algorithm>
+#include <charconv>
 #include <initializer_list>
-#include <optional>
 #include <string_view>
 
 #include "item_printer.h"
@@ -93,7 +93,8 @@ std::string programName(unsigned program, unsigned channel) {
     return name[0] == '\0' ? number : std::string(name) + " (" + number + ")";
 }
 
-// Collects the notes and rests of one list into bars.
+// Collects the notes and rests of one list into bars. Each bar's tokens are
+// written straight into its text, so a note costs no string of its own.
 class BarWriter {
 public:
     BarWriter(int keySharps, const CapturedItem* skip) : keySharps_(keySharps), skip_(skip) {}
@@ -101,15 +102,15 @@ public:
     void add(const CapturedItem& captured) {
         if (&captured == skip_) return;
         const ImportItem& item = captured.item;
-        if (isNote(item) && item.action == kClusterAction && chord_) {
-            chord_->keys.push_back(item.arg1);
+        if (isNote(item) && item.action == kClusterAction && chordOpen_) {
+            chordKeys_.push_back(item.arg1);
             return;
         }
         flushChord();
         if (isNote(item)) {
             startChord(item);
         } else if (item.type == kRest) {
-            addToken(restToken(item));
+            addRest(item);
         } else if (item.type == kBarline) {
             bars_.push_back(Bar{static_cast<int>(bars_.size()), {}});
         } else {
@@ -118,7 +119,8 @@ public:
         }
     }
 
-    std::vector<std::string> finish() {
+    // The bars as printed: one line per bar, indented by two spaces.
+    std::string finish() {
         flushChord();
         // A bar line with nothing after it closes the music: it is drawn as the final "||".
         bool finalBarline = false;
@@ -126,81 +128,105 @@ public:
             bars_.pop_back();
             finalBarline = true;
         }
-        std::vector<std::string> lines;
-        const std::size_t width = label(static_cast<int>(bars_.size()) - 1).size();
+        std::string lastLabel;
+        appendLabel(lastLabel, static_cast<int>(bars_.size()) - 1);
+        const std::size_t width = lastLabel.size();
+        std::size_t size = 0;
+        for (const Bar& bar : bars_) size += bar.tokens.size() + width + 8;
+        std::string text;
+        text.reserve(size);
         for (const Bar& bar : bars_) {
             if (bar.number == 0 && bar.tokens.empty()) continue;
-            std::string line = label(bar.number);
-            line.resize(std::max(width, line.size()), ' ');
-            line += " |";
-            for (const std::string& token : bar.tokens) {
-                line += ' ';
-                line += token;
-                line += ' ';
-            }
-            if (!bar.tokens.empty()) line.pop_back();
-            line += (finalBarline && &bar == &bars_.back()) ? " ||" : " |";
-            lines.push_back(std::move(line));
+            text += "  ";
+            const std::size_t labelStart = text.size();
+            appendLabel(text, bar.number);
+            const std::size_t labelLength = text.size() - labelStart;
+            if (labelLength < width) text.append(width - labelLength, ' ');
+            text += " |";
+            // Each token was written as " token ", so neighbours stand two spaces apart.
+            text += bar.tokens;
+            if (!bar.tokens.empty()) text.pop_back();
+            text += (finalBarline && &bar == &bars_.back()) ? " ||\n" : " |\n";
         }
-        return lines;
+        return text;
     }
 
 private:
     struct Bar {
-        int number;  // 0 for what comes before the first bar line
-        std::vector<std::string> tokens;
-    };
-    struct Chord {
-        std::string prefix;
-        std::vector<std::uint8_t> keys;  // the leading note's first
-        std::string value;
+        int number;          // 0 for what comes before the first bar line
+        std::string tokens;  // " token " for each token, in order
     };
 
-    static std::string label(int number) {
-        return number == 0 ? "start" : "bar " + std::to_string(number);
+    static void appendLabel(std::string& out, int number) {
+        if (number == 0) {
+            out += "start";
+            return;
+        }
+        out += "bar ";
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        out.append(digits, end);
     }
 
-    std::string pitch(std::uint8_t key) const { return pitchName(key, keySharps_ < 0); }
+    std::string& openToken() {
+        std::string& tokens = bars_.back().tokens;
+        tokens += ' ';
+        return tokens;
+    }
 
-    static std::string restToken(const ImportItem& rest) {
-        if (rest.arg2 == kWholeBarRestCode) return tupletPrefix(rest.arg3) + "R";
-        return tupletPrefix(rest.arg3) + "r " + noteValueName(rest.arg2);
+    void addToken(std::string_view token) { openToken().append(token) += ' '; }
+
+    void addRest(const ImportItem& rest) {
+        std::string& out = openToken();
+        out += tupletPrefixText(rest.arg3);
+        if (rest.arg2 == kWholeBarRestCode) {
+            out += 'R';
+        } else {
+            out += "r ";
+            appendNoteValueName(out, rest.arg2);
+        }
+        out += ' ';
     }
 
     void startChord(const ImportItem& note) {
-        const std::string tie = (note.arg3 & kTieFlag) != 0 ? "~" : "";
-        chord_ = Chord{tie + tupletPrefix(note.arg3), {note.arg1}, noteValueName(note.arg2)};
+        chordOpen_ = true;
+        chordFlags_ = note.arg3;
+        chordValue_ = note.arg2;
+        chordKeys_.assign(1, note.arg1);
     }
 
+    // "C4 q", or "[C4 E4 G4]q" for a chord; "~" marks a tie, "3:" a triplet.
     void flushChord() {
-        if (!chord_) return;
-        std::string token = chord_->prefix;
-        std::vector<std::uint8_t>& keys = chord_->keys;
-        if (keys.size() == 1) {
-            token += pitch(keys.front());
-            token += ' ';
-            token += chord_->value;
+        if (!chordOpen_) return;
+        chordOpen_ = false;
+        std::string& out = openToken();
+        if ((chordFlags_ & kTieFlag) != 0) out += '~';
+        out += tupletPrefixText(chordFlags_);
+        const bool flats = keySharps_ < 0;
+        if (chordKeys_.size() == 1) {
+            appendPitchName(out, chordKeys_.front(), flats);
+            out += ' ';
         } else {
             // A musician reads a chord from the bottom up.
-            std::sort(keys.begin(), keys.end());
-            token += '[';
-            for (const std::uint8_t key : keys) {
-                token += pitch(key);
-                token += ' ';
+            std::sort(chordKeys_.begin(), chordKeys_.end());
+            out += '[';
+            for (const std::uint8_t key : chordKeys_) {
+                appendPitchName(out, key, flats);
+                out += ' ';
             }
-            token.back() = ']';
-            token += chord_->value;
+            out.back() = ']';
         }
-        chord_.reset();
-        addToken(std::move(token));
+        appendNoteValueName(out, chordValue_);
+        out += ' ';
     }
-
-    void addToken(std::string token) { bars_.back().tokens.push_back(std::move(token)); }
 
     int keySharps_;
     const CapturedItem* skip_;
     std::vector<Bar> bars_{Bar{0, {}}};
-    std::optional<Chord> chord_;
+    bool chordOpen_ = false;
+    std::uint8_t chordFlags_ = 0;
+    std::uint8_t chordValue_ = 0;
+    std::vector<std::uint8_t> chordKeys_;  // the leading note's first
 };
 
 // The value column of one start item.
@@ -251,8 +277,8 @@ void printStartItems(const CapturedItems& items, std::FILE* out) {
     }
 }
 
-void printBars(const std::vector<std::string>& lines, std::FILE* out) {
-    for (const std::string& line : lines) std::fprintf(out, "  %s\n", line.c_str());
+void printBars(const std::string& lines, std::FILE* out) {
+    std::fwrite(lines.data(), 1, lines.size(), out);
 }
 
 const CapturedItem* findClef(const CapturedItems& items) {
@@ -302,8 +328,7 @@ std::string formatInlineItem(const CapturedItem& captured) {
                       std::to_string(item.arg2), ",", std::to_string(item.arg3)});
 }
 
-std::vector<std::string> formatBars(const CapturedItems& items, int keySharps,
-                                    const CapturedItem* skip) {
+std::string formatBars(const CapturedItems& items, int keySharps, const CapturedItem* skip) {
     BarWriter writer(keySharps, skip);
     for (const CapturedItem& captured : items) writer.add(captured);
     return writer.finish();

@@ -14,12 +14,12 @@
 
 namespace vl::cli {
 
-// One line per bar of `items` (bar lines separate them; what precedes the first bar line gets
-// a "start" line). `keySharps` is the key in force before the list's first key signature; it
-// chooses between sharps and flats for the pitch names. A `skip` item (the clef shown in a
-// strand's heading) is left out.
-std::vector<std::string> formatBars(const CapturedItems& items, int keySharps,
-                                    const CapturedItem* skip = nullptr);
+// One line per bar of `items`, each indented by two spaces and ended by a newline (bar lines
+// separate them; what precedes the first bar line gets a "start" line). `keySharps` is the key
+// in force before the list's first key signature; it chooses between sharps and flats for the
+// pitch names. A `skip` item (the clef shown in a strand's heading) is left out.
+std::string formatBars(const CapturedItems& items, int keySharps,
+                       const CapturedItem* skip = nullptr);
 
 // One item in the inline form the bar view uses for anything that is not a note or rest:
 // "[4/4]", "[key G]", "[q=100]", "[prog 73 ch2]", "[name \"Melody\"]".

@@ -68,29 +68,54 @@ constexpr std::array<const char*, 128> kInstrumentNames{
 
 }  // namespace
 
-std::string pitchName(unsigned key, bool flats) {
-    if (key > 127) return "k" + std::to_string(key);
-    const auto& names = flats ? kFlatNames : kSharpNames;
-    return names[key % 12] + std::to_string(static_cast<int>(key / 12) - 1);
+void appendPitchName(std::string& out, unsigned key, bool flats) {
+    if (key > 127) {
+        out += 'k';
+        out += std::to_string(key);
+        return;
+    }
+    out += (flats ? kFlatNames : kSharpNames)[key % 12];
+    const int octave = static_cast<int>(key / 12) - 1;  // -1 to 9
+    if (octave < 0) {
+        out += "-1";
+    } else {
+        out += static_cast<char>('0' + octave);
+    }
 }
 
-std::string noteValueName(std::uint8_t code) {
-    if ((code & kNoValue) != 0) return "?";
-    std::string name = kValueNames[code & kIndexMask];
-    const std::uint8_t dots = code & kDotMask;
-    if (dots == kDoubleDotted) {
-        name += "..";
-    } else if (dots == kDotted) {
-        name += ".";
-    }
+std::string pitchName(unsigned key, bool flats) {
+    std::string name;
+    appendPitchName(name, key, flats);
     return name;
 }
 
-std::string tupletPrefix(std::uint8_t noteFlags) {
+void appendNoteValueName(std::string& out, std::uint8_t code) {
+    if ((code & kNoValue) != 0) {
+        out += '?';
+        return;
+    }
+    out += kValueNames[code & kIndexMask];
+    const std::uint8_t dots = code & kDotMask;
+    if (dots == kDoubleDotted) {
+        out += "..";
+    } else if (dots == kDotted) {
+        out += '.';
+    }
+}
+
+std::string noteValueName(std::uint8_t code) {
+    std::string name;
+    appendNoteValueName(name, code);
+    return name;
+}
+
+const char* tupletPrefixText(std::uint8_t noteFlags) {
     if ((noteFlags & kTripletFlag) != 0) return "3:";
     if ((noteFlags & kQuintupletFlag) != 0) return "5:";
-    return {};
+    return "";
 }
+
+std::string tupletPrefix(std::uint8_t noteFlags) { return tupletPrefixText(noteFlags); }
 
 std::string keySignatureName(int sharps, bool minor) {
     const char* mode = minor ? " minor" : " major";
