@@ -1,5 +1,6 @@
 #include "listing/event_line_text.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "markers/marker_events.h"
@@ -15,10 +16,19 @@ uint8_t payloadByte(const MidiMessage& m, int32_t i) {
     return b < 0 ? uint8_t{0} : static_cast<uint8_t>(b);
 }
 
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// The listing formats a field of every line a host reads; these append
+// without going through printf.
 void appendHexByte(std::string& text, uint8_t b, bool leadingSpace) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, leadingSpace ? " %02x" : "%02x", b);
-    text += hex;
+    if (leadingSpace) text += ' ';
+    text += kHexDigits[b >> 4];
+    text += kHexDigits[b & 0x0F];
+}
+
+void appendDecimal(std::string& text, int value) {
+    char digits[12];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 // Program change and channel pressure carry one data byte, the others two.
@@ -70,50 +80,65 @@ std::string keySignatureText(const MidiMessage& m) {
     return text;
 }
 
-// "[s] d2 + gap " with a strand, "[-] d2 + gap  " without one.
-std::string durationHead(const MidiEvent& e, int strand) {
-    const int sounding = e.duration2;
-    const int gap = int{e.duration1} - int{e.duration2};
-    char text[48];
-    if (strand < 0) {
-        std::snprintf(text, sizeof text, "[-] %d + %d  ", sounding, gap);
-    } else {
-        std::snprintf(text, sizeof text, "[%d] %d + %d ", strand, sounding, gap);
+// A short line built in place; what would overflow it is dropped.
+class ShortText {
+public:
+    void put(char c) {
+        if (size_ < sizeof text_) text_[size_++] = c;
     }
-    return text;
-}
+    void put(std::string_view s) {
+        for (const char c : s) put(c);
+    }
+    void putDecimal(int value) {
+        char digits[12];
+        put(std::string_view(digits, static_cast<size_t>(
+                                         std::to_chars(digits, digits + sizeof digits, value).ptr -
+                                         digits)));
+    }
+    std::string str() const { return std::string(text_, size_); }
 
+private:
+    char text_[64];
+    size_t size_ = 0;
+};
+
+// "[s] d2 + gap /c /3 5 s1": strand ("-" without one; then two spaces end the
+// head), sounding length and gap, chord member, triplet or quintuplet, the
+// grid detail and the swing class.
 std::string noteOnAnnotation(const MidiEvent& e, uint32_t analysisState) {
     const int strand = (analysisState & state::Strands) != 0 ? e.strand : -1;
-    std::string text = durationHead(e, strand);
-    text += (e.flags & flag::ChordMember) != 0 ? "/c" : "  ";
-    text += ' ';
+    ShortText text;
+    text.put('[');
+    if (strand < 0) {
+        text.put('-');
+    } else {
+        text.putDecimal(strand);
+    }
+    text.put("] ");
+    text.putDecimal(e.duration2);
+    text.put(" + ");
+    text.putDecimal(int{e.duration1} - int{e.duration2});
+    text.put(strand < 0 ? "  " : " ");
+    text.put((e.flags & flag::ChordMember) != 0 ? "/c " : "   ");
     const bool onGrid = (e.flags & (flag::Quintuplet | flag::Triplet)) != 0;
     if ((e.flags & flag::Quintuplet) != 0) {
-        text += "/5";
+        text.put("/5 ");
     } else if ((e.flags & flag::Triplet) != 0) {
-        text += "/3";
+        text.put("/3 ");
     } else {
-        text += "  ";
+        text.put("   ");
     }
-    text += ' ';
     const unsigned detail = e.flags & 0x0Fu;
-    if (onGrid && detail != 0) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%1x", detail);
-        text += hex;
-    } else {
-        text += ' ';
-    }
-    text += ' ';
+    text.put(onGrid && detail != 0 ? kHexDigits[detail] : ' ');
+    text.put(' ');
     const unsigned swing = (e.flags & 0x700u) >> 8;
     if (swing != 0) {
-        text += 's';
-        text += std::to_string(static_cast<int>(swing) - 1);
+        text.put('s');
+        text.putDecimal(static_cast<int>(swing) - 1);
     } else {
-        text += ' ';
+        text.put(' ');
     }
-    return text;
+    return text.str();
 }
 
 }  // namespace
@@ -127,8 +152,10 @@ std::string fileHeaderText(const MidiFileHeader& header) {
 }
 
 std::string tickText(int32_t ticks) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%8d", ticks);
+    std::string text;
+    appendDecimal(text, ticks);
+    // Right-aligned in eight columns, as "%8d" would.
+    if (text.size() < 8) text.insert(0, 8 - text.size(), ' ');
     return text;
 }
 
