@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "analysis/tie_location.h"
-#include "analysis/track_operations.h"
 #include "analysis/track_step_driver.h"
 #include "markers/bar_groups.h"
 #include "markers/marker_events.h"
@@ -136,18 +136,26 @@ private:
     size_t count_ = 0;
 };
 
-size_t countBarMarkers(const MidiTrack& track) {
-    size_t n = 0;
-    for (const MidiEvent& e : track.events) n += e.message.isBarMarker() ? 1 : 0;
-    return n;
+// What the limits of one track follow: the bar markers it already holds and
+// its real note-ons, counted in one pass.
+struct TrackCounts {
+    size_t barMarkers = 0;
+    size_t noteOns = 0;
+};
+
+TrackCounts countMarkersAndNotes(const MidiTrack& track) {
+    TrackCounts counts;
+    for (const MidiEvent& e : track.events) {
+        if (e.message.isBarMarker()) ++counts.barMarkers;
+        if (e.message.isChannelMessage() && e.message.isNoteOn()) ++counts.noteOns;
+    }
+    return counts;
 }
 
 }  // namespace
 
-size_t barMarkerBudget(const TrackSet& tracks) {
-    size_t notes = 0;
-    for (const MidiTrack& track : tracks.tracks) notes += countRealNoteOns(track);
-    return std::min(kMaxBarMarkersPerSet, kBarMarkerAllowance + kBarMarkersPerNote * notes);
+size_t barMarkerBudget(size_t realNoteOns) {
+    return std::min(kMaxBarMarkersPerSet, kBarMarkerAllowance + kBarMarkersPerNote * realNoteOns);
 }
 
 size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
@@ -173,16 +181,26 @@ size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressRepor
 
 bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
                     std::string_view caption) {
-    size_t setBudget = barMarkerBudget(tracks);
+    std::vector<TrackCounts> counts;
+    counts.reserve(tracks.size());
+    size_t noteOns = 0;
+    size_t held = 0;
+    for (const MidiTrack& track : tracks.tracks) {
+        counts.push_back(countMarkersAndNotes(track));
+        noteOns += counts.back().noteOns;
+        held += counts.back().barMarkers;
+    }
+    size_t setBudget = barMarkerBudget(noteOns);
+    setBudget -= std::min(setBudget, held);
     size_t tieSetBudget = kMaxTieEventsPerSet;
-    for (const MidiTrack& track : tracks.tracks)
-        setBudget -= std::min(setBudget, countBarMarkers(track));
-    return runTrackStep(progress, tracks, caption, [&](MidiTrack& track, size_t) {
+    return runTrackStep(progress, tracks, caption, [&](MidiTrack& track, size_t index) {
         bool cancelled = false;
-        const size_t held = std::min(kMaxBarMarkersPerTrack, countBarMarkers(track));
-        const size_t limit = std::min(kMaxBarMarkersPerTrack - held, setBudget);
+        const TrackCounts& own = counts[index];
+        const size_t limit =
+            std::min(kMaxBarMarkersPerTrack - std::min(kMaxBarMarkersPerTrack, own.barMarkers),
+                     setBudget);
         const size_t tieLimit =
-            std::min({kMaxTieEventsPerTrack, tieSetBudget, tieEventBudget(track)});
+            std::min({kMaxTieEventsPerTrack, tieSetBudget, tieEventBudget(own.noteOns)});
         size_t tieEvents = 0;
         setBudget -= locateBarLinesInTrack(track, withBarGroups, progress, cancelled, limit,
                                            tieLimit, &tieEvents);

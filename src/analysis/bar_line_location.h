@@ -38,8 +38,9 @@ inline constexpr size_t kMaxBarMarkersPerSet = 1000000;
 inline constexpr size_t kBarMarkerAllowance = 20000;
 inline constexpr size_t kBarMarkersPerNote = 16;
 
-// The most bar markers the tracks of this set may receive together.
-size_t barMarkerBudget(const TrackSet& tracks);
+// The most bar markers the tracks of a set with this many real note-ons may
+// receive together.
+size_t barMarkerBudget(size_t realNoteOns);
 
 // Inserts the bar markers (withBarGroups: bar groups with all three parts) into
 // one track and returns how many bar markers it inserted. Progress is reported

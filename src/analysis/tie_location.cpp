@@ -153,8 +153,8 @@ private:
 
 }  // namespace
 
-size_t tieEventBudget(const MidiTrack& track) {
-    return kTieEventsPerNote * countRealNoteOns(track) + kTieEventAllowance;
+size_t tieEventBudget(size_t realNoteOns) {
+    return kTieEventsPerNote * realNoteOns + kTieEventAllowance;
 }
 
 size_t markTiesInTrack(MidiTrack& track, ProgressReporter& progress, bool& cancelled,
@@ -185,7 +185,7 @@ int32_t markTies(TrackSet& tracks, ProgressReporter& progress, std::string_view 
         bool stopped = false;
         const size_t before = track.size();
         const size_t limit =
-            std::min({kMaxTieEventsPerTrack, setBudget, tieEventBudget(track)});
+            std::min({kMaxTieEventsPerTrack, setBudget, tieEventBudget(countRealNoteOns(track))});
         barMarkers += markTiesInTrack(track, progress, stopped, limit);
         setBudget -= track.size() - before;
         return !stopped;

@@ -31,8 +31,9 @@ inline constexpr size_t kMaxTieEventsPerSet = 2000000;
 inline constexpr size_t kTieEventsPerNote = 64;
 inline constexpr size_t kTieEventAllowance = 16384;
 
-// The most tie events one track may receive by its notes alone.
-size_t tieEventBudget(const MidiTrack& track);
+// The most tie events a track with this many real note-ons may receive by its
+// notes alone.
+size_t tieEventBudget(size_t realNoteOns);
 
 // Splits the notes of one track at every bar marker they sound across and
 // returns the number of bar markers walked past (split or not). Progress is

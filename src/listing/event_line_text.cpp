@@ -26,10 +26,27 @@ void appendHexByte(std::string& text, uint8_t b, bool leadingSpace) {
     text += kHexDigits[b & 0x0F];
 }
 
-void appendDecimal(std::string& text, int value) {
-    char digits[12];
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
+// A short line built in place; what would overflow it is dropped.
+class ShortText {
+public:
+    void put(char c) {
+        if (size_ < sizeof text_) text_[size_++] = c;
+    }
+    void put(std::string_view s) {
+        for (const char c : s) put(c);
+    }
+    void putDecimal(int value) {
+        char digits[12];
+        const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        put(std::string_view(digits, static_cast<size_t>(end - digits)));
+    }
+    size_t size() const { return size_; }
+    std::string str() const { return std::string(text_, size_); }
+
+private:
+    char text_[64];
+    size_t size_ = 0;
+};
 
 // Program change and channel pressure carry one data byte, the others two.
 int channelDataByteCount(uint8_t status) {
@@ -79,28 +96,6 @@ std::string keySignatureText(const MidiMessage& m) {
                   payloadByte(m, 1) == 0 ? "major" : "minor");
     return text;
 }
-
-// A short line built in place; what would overflow it is dropped.
-class ShortText {
-public:
-    void put(char c) {
-        if (size_ < sizeof text_) text_[size_++] = c;
-    }
-    void put(std::string_view s) {
-        for (const char c : s) put(c);
-    }
-    void putDecimal(int value) {
-        char digits[12];
-        put(std::string_view(digits, static_cast<size_t>(
-                                         std::to_chars(digits, digits + sizeof digits, value).ptr -
-                                         digits)));
-    }
-    std::string str() const { return std::string(text_, size_); }
-
-private:
-    char text_[64];
-    size_t size_ = 0;
-};
 
 // "[s] d2 + gap /c /3 5 s1": strand ("-" without one; then two spaces end the
 // head), sounding length and gap, chord member, triplet or quintuplet, the
@@ -152,11 +147,11 @@ std::string fileHeaderText(const MidiFileHeader& header) {
 }
 
 std::string tickText(int32_t ticks) {
-    std::string text;
-    appendDecimal(text, ticks);
+    ShortText digits;
+    digits.putDecimal(ticks);
     // Right-aligned in eight columns, as "%8d" would.
-    if (text.size() < 8) text.insert(0, 8 - text.size(), ' ');
-    return text;
+    std::string text(digits.size() < 8 ? 8 - digits.size() : 0, ' ');
+    return text + digits.str();
 }
 
 std::string messageBytesText(const MidiMessage& m) {

@@ -1,7 +1,7 @@
 #include "notation/program_lookup.h"
 
 #include <cstddef>
-#include <vector>
+#include <initializer_list>
 
 namespace vl {
 
@@ -41,15 +41,10 @@ uint8_t programOfChannel(const TrackSet& tracks, uint8_t channel) {
     // over every other track to the events before that time. The masks only
     // choose the order; every track is still looked at.
     Found found;
-    const size_t count = tracks.tracks.size();
-    std::vector<bool> done(count, false);
-    for (size_t i = 0; i < count; ++i) {
-        if (!tracks.tracks[i].usesChannel(channel)) continue;
-        scanTrack(tracks.tracks[i], i, channel, found);
-        done[i] = true;
-    }
-    for (size_t i = 0; i < count; ++i)
-        if (!done[i]) scanTrack(tracks.tracks[i], i, channel, found);
+    for (const bool playsChannel : {true, false})
+        for (size_t i = 0; i < tracks.tracks.size(); ++i)
+            if (tracks.tracks[i].usesChannel(channel) == playsChannel)
+                scanTrack(tracks.tracks[i], i, channel, found);
     return found.program;
 }
 

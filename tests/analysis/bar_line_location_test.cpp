@@ -291,12 +291,19 @@ TEST(BarLineLocation, MarkerCountIsCappedPerTrack) {
     EXPECT_EQ(locate(withDefaultCap).count, kMaxBarMarkersPerTrack);
 }
 
-TEST(BarLineLocation, SetBudgetFollowsTheNotesOfEveryTrack) {
+TEST(BarLineLocation, SetBudgetCountsTheNotesOfEveryTrackAndIsSharedByThem) {
+    // A conductor without notes and a two-note chord get one bar each; the
+    // rest of the budget, which the three note-ons of the set make, goes to
+    // the endless rest.
     TrackSet set;
-    set.appendTrack(trackFromText("0 TS 3 2, 96 st b0 07"));  // conductor: no notes
-    set.appendTrack(hugeRest());
+    set.appendTrack(trackFromText("0 TS 3 2, 96 st b0 07"));
     set.appendTrack(trackFromText("0 on 0 60, 0 on 0 64, 10 off 0 60, 10 off 0 64"));
-    EXPECT_EQ(barMarkerBudget(set), kBarMarkerAllowance + 3 * kBarMarkersPerNote);
+    set.appendTrack(hugeRest());
+    ProgressReporter quiet;
+    ASSERT_TRUE(locateBarLines(set, false, quiet, "Locating bar-lines..."));
+    EXPECT_EQ(barTimes(set.tracks[0]).size(), 1u);
+    EXPECT_EQ(barTimes(set.tracks[1]).size(), 1u);
+    EXPECT_EQ(barTimes(set.tracks[2]).size(), kBarMarkerAllowance + 3 * kBarMarkersPerNote - 2);
 }
 
 TEST(BarLineLocation, SecondRunCountsTheMarkersAlreadyThere) {

@@ -178,7 +178,7 @@ private:
 
     void addRest(const ImportItem& rest) {
         std::string& out = openToken();
-        out += tupletPrefixText(rest.arg3);
+        out += tupletPrefix(rest.arg3);
         if (rest.arg2 == kWholeBarRestCode) {
             out += 'R';
         } else {
@@ -201,7 +201,7 @@ private:
         chordOpen_ = false;
         std::string& out = openToken();
         if ((chordFlags_ & kTieFlag) != 0) out += '~';
-        out += tupletPrefixText(chordFlags_);
+        out += tupletPrefix(chordFlags_);
         const bool flats = keySharps_ < 0;
         if (chordKeys_.size() == 1) {
             appendPitchName(out, chordKeys_.front(), flats);

@@ -83,12 +83,6 @@ void appendPitchName(std::string& out, unsigned key, bool flats) {
     }
 }
 
-std::string pitchName(unsigned key, bool flats) {
-    std::string name;
-    appendPitchName(name, key, flats);
-    return name;
-}
-
 void appendNoteValueName(std::string& out, std::uint8_t code) {
     if ((code & kNoValue) != 0) {
         out += '?';
@@ -109,13 +103,11 @@ std::string noteValueName(std::uint8_t code) {
     return name;
 }
 
-const char* tupletPrefixText(std::uint8_t noteFlags) {
+const char* tupletPrefix(std::uint8_t noteFlags) {
     if ((noteFlags & kTripletFlag) != 0) return "3:";
     if ((noteFlags & kQuintupletFlag) != 0) return "5:";
     return "";
 }
-
-std::string tupletPrefix(std::uint8_t noteFlags) { return tupletPrefixText(noteFlags); }
 
 std::string keySignatureName(int sharps, bool minor) {
     const char* mode = minor ? " minor" : " major";

@@ -7,10 +7,8 @@
 
 namespace vl::cli {
 
-// Pitch of a MIDI key with its octave (middle C, key 60, is "C4"); spelled with flats when
-// `flats` is true, else with sharps. Keys above 127 come out as "k200".
-std::string pitchName(unsigned key, bool flats);
-// The same name appended to out, for the view that prints one per note.
+// Appends the pitch of a MIDI key with its octave (middle C, key 60, is "C4"), spelled with
+// flats when `flats` is true, else with sharps. Keys above 127 come out as "k200".
 void appendPitchName(std::string& out, unsigned key, bool flats);
 
 // The value of a NoteValueCode: "bv" breve, "w" "h" "q" "e" "s" "t" "x" semibreve to
@@ -19,8 +17,7 @@ std::string noteValueName(std::uint8_t code);
 void appendNoteValueName(std::string& out, std::uint8_t code);
 
 // "3:" for a triplet, "5:" for a quintuplet (NoteFlags of notes and rests), else "".
-std::string tupletPrefix(std::uint8_t noteFlags);
-const char* tupletPrefixText(std::uint8_t noteFlags);
+const char* tupletPrefix(std::uint8_t noteFlags);
 
 constexpr std::uint8_t kTieFlag = 0x40;
 constexpr std::uint8_t kWholeBarRestCode = 0x21;
