@@ -109,7 +109,9 @@ size_t insertBarGroups(MidiTrack& track) {
         time += p->time;
         while (time > nextBar) {
             vl::EventList group = vl::buildBarGroup(sounding, 0, vl::barpart::All);
-            inserted += track.insertRunBefore(p, static_cast<uint32_t>(time - nextBar), group);
+            const size_t groupSize = group.size();
+            if (track.insertRunBefore(p, static_cast<uint32_t>(time - nextBar), group) != track.end())
+                inserted += groupSize;
             nextBar += kBarGroupSpacing;
         }
         const int key = vl::keyOf(*p);

@@ -93,8 +93,9 @@ private:
         if (parts_ != barpart::BarMarker && 2 * sounding_.count() > maxTieEvents_ - tieEvents_)
             parts_ = barpart::BarMarker;
         EventList group = buildBarGroup(sounding_, 0, parts_);
-        const size_t inserted = track_.insertRunBefore(p, ticksEarlier, group);
-        if (inserted > 1) tieEvents_ += inserted - 1;
+        const size_t groupSize = group.size();
+        if (track_.insertRunBefore(p, ticksEarlier, group) != track_.end() && groupSize > 1)
+            tieEvents_ += groupSize - 1;
         ++count_;
     }
 

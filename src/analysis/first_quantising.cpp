@@ -57,7 +57,7 @@ size_t passBarLineAtSameTick(MidiTrack& track, EventPos note) {
     // at the same tick, so nothing else changes time.
     std::next(note)->time = note->time;
     note->time = 0;
-    track.events.splice(std::next(last), track.events, note);
+    track.events.moveBefore(std::next(last), note);
     return passed;
 }
 

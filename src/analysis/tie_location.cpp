@@ -96,8 +96,10 @@ private:
     // The group takes over the bar marker's delta; the marker follows at delta 0.
     // Every note the group ends is measured again, now ending at the bar line.
     void endNotesAtBarLine(EventPos bar, EventList& offs) {
-        const EventPos first = offs.begin();
-        inserted_ += track_.insertRunBefore(bar, 0, offs);
+        const size_t count = offs.size();
+        const EventPos first = track_.insertRunBefore(bar, 0, offs);
+        if (first == track_.end()) return;
+        inserted_ += count;
         // Every continuation waiting for this bar line is among these notes and
         // is measured below. (Only a second note-on of a key already sounding
         // could hide one; illegal-event elimination has removed those.)
@@ -113,8 +115,10 @@ private:
 
     // The group goes in at the bar line's tick; resume keeps its own delta.
     void continueNotesBefore(EventPos resume, EventList& ons) {
-        const EventPos first = ons.begin();
-        inserted_ += track_.insertRunBefore(resume, resume->time, ons);
+        const size_t count = ons.size();
+        const EventPos first = track_.insertRunBefore(resume, resume->time, ons);
+        if (first == track_.end()) return;
+        inserted_ += count;
         for (EventPos p = first; p != resume; ++p) measureContinuation(p);
     }
 

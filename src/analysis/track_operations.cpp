@@ -106,7 +106,7 @@ void moveEarlierPassing(MidiTrack& track, EventPos ev, int64_t evTime, int64_t a
     if (after != track.end()) addToDelta(after->time, ev->time);
     ev->time = asDelta(newTime - newPreviousTime);
     before->time = asDelta(beforeTime - newTime);
-    track.events.splice(before, track.events, ev);
+    track.events.moveBefore(before, ev);
 }
 
 void shiftEarlier(TrackCursor& cursor, int64_t amount) {
@@ -172,7 +172,7 @@ size_t shiftLater(TrackCursor& cursor, int64_t amount) {
         std::next(moved)->time += moved->time;
         moved->time = asDelta(newTime - lastPassedTime);
         if (after != track.end()) after->time = asDelta(afterTime - newTime);
-        track.events.splice(after, track.events, moved);
+        track.events.moveBefore(after, moved);
     }
 
     cursor.setTime(newTime);
@@ -272,7 +272,7 @@ bool moveBackOnePlace(MidiTrack& track, EventPos pos) {
     if (after != track.end()) addToDelta(after->time, pos->time);
     pos->time = previous->time;
     previous->time = 0;
-    track.events.splice(previous, track.events, pos);
+    track.events.moveBefore(previous, pos);
     return true;
 }
 

@@ -16,13 +16,11 @@ EventPos MidiTrack::insertBefore(EventPos p, uint32_t ticksEarlier, MidiEvent e)
     return events.insert(p, std::move(e));
 }
 
-size_t MidiTrack::insertRunBefore(EventPos p, uint32_t ticksEarlier, EventList& run) {
-    if (p == events.end() || ticksEarlier > p->time || run.empty()) return 0;
-    const size_t n = run.size();
+EventPos MidiTrack::insertRunBefore(EventPos p, uint32_t ticksEarlier, EventList& run) {
+    if (p == events.end() || ticksEarlier > p->time || run.empty()) return events.end();
     run.front().time = p->time - ticksEarlier;
     p->time = ticksEarlier;
-    events.splice(p, run);
-    return n;
+    return events.takeAllBefore(p, run);
 }
 
 EventPos MidiTrack::erase(EventPos p) {

@@ -4,13 +4,11 @@
 
 #include <array>
 #include <cstdint>
-#include <list>
-
+#include "midi/event_list.h"
 #include "midi/midi_event.h"
 
 namespace vl {
 
-using EventList = std::list<MidiEvent>;
 using EventPos = EventList::iterator;
 using ConstEventPos = EventList::const_iterator;
 
@@ -46,9 +44,11 @@ public:
     // Refused (returns end()) when p is the end or ticksEarlier exceeds p's delta.
     EventPos insertBefore(EventPos p, uint32_t ticksEarlier, MidiEvent e);
     // Moves a run of events in front of p, the first one ticksEarlier ticks
-    // before p; the others keep their deltas. Returns how many were inserted
-    // (0 when refused, and then the run is left untouched).
-    size_t insertRunBefore(EventPos p, uint32_t ticksEarlier, EventList& run);
+    // before p; the others keep their deltas, and the run is left empty.
+    // Returns the position of the first inserted event; end() when refused
+    // (p is the end, ticksEarlier exceeds p's delta or the run is empty), and
+    // then the run is left untouched.
+    EventPos insertRunBefore(EventPos p, uint32_t ticksEarlier, EventList& run);
     // Removes the event at p, handing its delta to the next event. Returns the
     // position of the next event.
     EventPos erase(EventPos p);

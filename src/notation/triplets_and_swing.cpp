@@ -386,7 +386,7 @@ private:
         EventList group =
             buildStrandBarGroup(sounding, 0, barpart::NoteOffs | barpart::NoteOns, strand_);
         const EventPos at = c.position();
-        if (track_.insertRunBefore(at, static_cast<uint32_t>(c.time() - x), group) == 0)
+        if (track_.insertRunBefore(at, static_cast<uint32_t>(c.time() - x), group) == track_.end())
             return false;
         reassessBar(track_, at, true);
         return true;

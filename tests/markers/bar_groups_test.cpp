@@ -208,11 +208,13 @@ TEST(BarGroupRemove, UndoesWrittenGroups) {
     // Link groups at 384 (before the note-off at 400) and 768 (before 900).
     auto at400 = std::next(track.begin(), 3);
     EventList g1 = buildBarGroup(notes, 0, barpart::All);
-    EXPECT_EQ(track.insertRunBefore(at400, 16, g1), 7u);
+    ASSERT_EQ(g1.size(), 7u);
+    EXPECT_NE(track.insertRunBefore(at400, 16, g1), track.end());
     notes.markSilent(60, 0);
     auto at900 = std::prev(track.end(), 2);
     EventList g2 = buildBarGroup(notes, 0, barpart::All);
-    EXPECT_EQ(track.insertRunBefore(at900, 132, g2), 5u);
+    ASSERT_EQ(g2.size(), 5u);
+    EXPECT_NE(track.insertRunBefore(at900, 132, g2), track.end());
     const std::vector<Timed> withGroups = listTrack(track);
     EXPECT_EQ(withGroups[3], (Timed{384, "KQVLEVT 80 3c"}));
     EXPECT_EQ(withGroups.back(), (Timed{900, "off 3 67"}));
