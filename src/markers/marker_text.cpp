@@ -180,8 +180,10 @@ bool hasMarkerTag(const MidiMessage& m, std::string_view tag) {
     return text.size() >= kMarkerTagLength && startsWith(text, tag);
 }
 
-std::optional<ProprietaryNote> readProprietaryNote(const MidiMessage& m) {
-    if (!m.isMarkerText()) return std::nullopt;
+namespace {
+
+// The first decode of a marker message's text, before it is remembered.
+std::optional<ProprietaryNote> decodeNoteMarker(const MidiMessage& m) {
     if (const std::optional<ProprietaryNote> note = readWrittenNoteText(m.payloadText())) return note;
     if (!hasMarkerTag(m, kNoteMarkerTag)) return std::nullopt;
     std::array<uint32_t, 2> numbers{};
@@ -190,6 +192,20 @@ std::optional<ProprietaryNote> readProprietaryNote(const MidiMessage& m) {
     ProprietaryNote note;
     note.status = static_cast<uint8_t>(numbers[0]);
     note.key = static_cast<uint8_t>(numbers[1] & 0xFF);
+    return note;
+}
+
+}  // namespace
+
+std::optional<ProprietaryNote> readProprietaryNote(const MidiMessage& m) {
+    if (!m.isMarkerText()) return std::nullopt;
+    const MidiDataBlock::NoteMemo memo = m.payload.noteMemo();
+    if (memo.state == MidiDataBlock::NoteMemo::Note) return ProprietaryNote{memo.status, memo.key};
+    if (memo.state == MidiDataBlock::NoteMemo::NoNote) return std::nullopt;
+    const std::optional<ProprietaryNote> note = decodeNoteMarker(m);
+    m.payload.rememberNote(note ? MidiDataBlock::NoteMemo{MidiDataBlock::NoteMemo::Note,
+                                                          note->status, note->key}
+                                : MidiDataBlock::NoteMemo{MidiDataBlock::NoteMemo::NoNote});
     return note;
 }
 

@@ -5,7 +5,7 @@
 
 namespace vl {
 
-static_assert(sizeof(MidiDataBlock) == 20, "an event and its list node should fit 64 bytes");
+static_assert(sizeof(MidiDataBlock) == 24, "an event and its list links should fit 56 bytes");
 
 MidiDataBlock::MidiDataBlock(const uint8_t* bytes, int32_t length) { assign(bytes, length); }
 
@@ -13,12 +13,15 @@ MidiDataBlock::MidiDataBlock(std::string_view text) {
     copyFrom(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()));
 }
 
-MidiDataBlock::MidiDataBlock(const MidiDataBlock& other) { copyFrom(other.data(), other.length_); }
+MidiDataBlock::MidiDataBlock(const MidiDataBlock& other) : memo_(other.memo_) {
+    copyFrom(other.data(), other.length_);
+}
 
 MidiDataBlock::MidiDataBlock(MidiDataBlock&& other) noexcept
-    : length_(other.length_) {
+    : length_(other.length_), memo_(other.memo_) {
     std::memcpy(inline_, other.inline_, kInlineBytes);
     other.length_ = 0;
+    other.memo_ = NoteMemo{};
 }
 
 MidiDataBlock& MidiDataBlock::operator=(const MidiDataBlock& other) {
@@ -33,8 +36,10 @@ MidiDataBlock& MidiDataBlock::operator=(MidiDataBlock&& other) noexcept {
     if (this != &other) {
         release();
         length_ = other.length_;
+        memo_ = other.memo_;
         std::memcpy(inline_, other.inline_, kInlineBytes);
         other.length_ = 0;
+        other.memo_ = NoteMemo{};
     }
     return *this;
 }
@@ -48,6 +53,7 @@ uint8_t* MidiDataBlock::heapBytes() const {
 void MidiDataBlock::release() {
     if (onHeap()) delete[] heapBytes();
     length_ = 0;
+    memo_ = NoteMemo{};
 }
 
 // The block must be empty.

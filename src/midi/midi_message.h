@@ -11,13 +11,23 @@ namespace vl {
 
 // Owned payload of a meta, system-exclusive or text event. Empty means
 // "no payload": a block of length 0 and an absent block are the same thing.
-// The payload bytes of a meta or system-exclusive event. Up to kInlineBytes
-// bytes (every marker the library writes for a note or a bar) live inside the
-// block; longer payloads get one heap block. At 20 bytes it keeps an event, in
-// its list node, within 64 bytes, which is most of the transcription's memory.
+// Up to kInlineBytes bytes (every marker the library writes for a note or a
+// bar) live inside the block; longer payloads get one heap block. At 24 bytes
+// it keeps an event and its list links within 56 bytes, which is most of the
+// transcription's memory.
 class MidiDataBlock {
 public:
     static constexpr uint32_t kInlineBytes = 16;
+
+    // The note that a note marker's text spells, stored by the marker reader
+    // the first time it decodes these bytes: the analysis asks for it at
+    // nearly every step of its walks. Any change of the bytes forgets it.
+    struct NoteMemo {
+        enum State : uint8_t { Unread, NoNote, Note };
+        State state = Unread;
+        uint8_t status = 0;
+        uint8_t key = 0;
+    };
 
     MidiDataBlock() = default;
     MidiDataBlock(const uint8_t* bytes, int32_t length);
@@ -43,6 +53,8 @@ public:
     }
     void assign(const uint8_t* bytes, int32_t length);
     void clear() { release(); }
+    NoteMemo noteMemo() const { return memo_; }
+    void rememberNote(NoteMemo memo) const { memo_ = memo; }
 
 private:
     bool onHeap() const { return length_ > kInlineBytes; }
@@ -54,6 +66,7 @@ private:
 
     uint32_t length_ = 0;
     uint8_t inline_[kInlineBytes] = {};
+    mutable NoteMemo memo_;
 };
 
 namespace kind {

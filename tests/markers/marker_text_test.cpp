@@ -130,13 +130,41 @@ TEST(MarkerTextReaders, ProprietaryNotes) {
         {"", false, 0, 0},
     };
     for (const NoteReadCase& c : cases) {
-        const std::optional<ProprietaryNote> note =
-            readProprietaryNote(MidiMessage::markerText(c.payload));
-        ASSERT_EQ(note.has_value(), c.isNote) << '"' << c.payload << '"';
-        if (!note) continue;
-        EXPECT_EQ(note->status, c.status) << c.payload;
-        EXPECT_EQ(note->key, c.key) << c.payload;
+        const MidiMessage m = MidiMessage::markerText(c.payload);
+        // The second read comes from what the first one remembered.
+        for (int read = 0; read < 2; ++read) {
+            const std::optional<ProprietaryNote> note = readProprietaryNote(m);
+            ASSERT_EQ(note.has_value(), c.isNote) << '"' << c.payload << "\" read " << read;
+            if (!note) continue;
+            EXPECT_EQ(note->status, c.status) << c.payload;
+            EXPECT_EQ(note->key, c.key) << c.payload;
+        }
     }
+}
+
+TEST(MarkerTextReaders, NewBytesForgetTheRememberedNote) {
+    MidiMessage m = MidiMessage::markerText("KQVLEVT 93 3c");
+    ASSERT_TRUE(readProprietaryNote(m));
+    const MidiMessage copy = m;
+    const std::string other = "KQVLEVT 82 40";
+    m.payload.assign(reinterpret_cast<const uint8_t*>(other.data()),
+                     static_cast<int32_t>(other.size()));
+    const std::optional<ProprietaryNote> reread = readProprietaryNote(m);
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->status, 0x82);
+    EXPECT_EQ(reread->key, 0x40);
+    const std::optional<ProprietaryNote> copied = readProprietaryNote(copy);
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->status, 0x93);
+
+    m.payload = MidiDataBlock(kBarMarkerText);
+    EXPECT_FALSE(readProprietaryNote(m));
+    MidiMessage taken = std::move(m);
+    m.payload = MidiDataBlock(std::string_view("KQVLEVT 90 3c"));  // NOLINT: reused after the move
+    EXPECT_TRUE(readProprietaryNote(m));
+    EXPECT_FALSE(readProprietaryNote(taken));
+    taken.payload.clear();
+    EXPECT_FALSE(readProprietaryNote(taken));
 }
 
 TEST(MarkerTextReaders, NoteMarkerNeedsSequencerSpecificMeta) {
