@@ -118,6 +118,80 @@ EventList::iterator EventList::takeAllBefore(const_iterator pos, EventList& othe
     return first;
 }
 
+size_t EventList::chunkCapacity(size_t chunkIndex) {
+    // Chunk sizes double from the first up to the largest (see allocateNode).
+    size_t capacity = kFirstChunkNodes;
+    for (size_t i = 0; i < chunkIndex && capacity < kLargestChunkNodes; ++i) capacity *= 2;
+    return std::min(capacity, kLargestChunkNodes);
+}
+
+// Visits the node slots in allocation order. The event at list position j
+// goes to slot j: either into a free slot, which takes its place in the list,
+// or by trading events and list places with the later event whose node holds
+// that slot. Slots before j already hold positions before j, so every trade
+// settles one position for good.
+void EventList::compact() {
+    if (size_ == 0) return;
+    size_t chunk = 0;
+    Node* slot = chunks_[0];
+    Node* slotEnd = slot + chunkCapacity(0);
+    Link* pos = end_.next;
+    for (size_t j = 0; j < size_; ++j, ++slot) {
+        if (slot == slotEnd) {
+            ++chunk;
+            slot = chunks_[chunk];
+            slotEnd = slot + chunkCapacity(chunk);
+        }
+        Link* target = slot;
+        if (pos != target) {
+            if (target->prev == nullptr) {
+                moveEventInto(pos, target);
+            } else {
+                // The two nodes trade events and places in the list.
+                std::swap(static_cast<Node*>(pos)->value, static_cast<Node*>(target)->value);
+                Link* targetNext = target->next;
+                moveBefore(const_iterator(pos), const_iterator(target));
+                moveBefore(const_iterator(targetNext), const_iterator(pos));
+            }
+            pos = target;
+        }
+        pos = pos->next;
+    }
+    if (slot == slotEnd && chunk + 1 < chunks_.size()) {
+        ++chunk;
+        slot = chunks_[chunk];
+    }
+    rebuildFreeList(chunk, slot);
+}
+
+// The event at from moves into the free slot to, which takes its place in the
+// list; from becomes a free slot.
+void EventList::moveEventInto(Link* from, Link* to) {
+    Node* source = static_cast<Node*>(from);
+    Node* moved = ::new (static_cast<void*>(to)) Node{{from->prev, from->next}, std::move(source->value)};
+    moved->prev->next = moved;
+    moved->next->prev = moved;
+    source->~Node();
+    ::new (static_cast<void*>(from)) Link{nullptr, nullptr};
+}
+
+// Every slot from firstFree (in chunk chunkIndex) up to the unused rest of
+// the newest chunk is free; they are chained in address order, so the next
+// insertions fill the lowest ones first.
+void EventList::rebuildFreeList(size_t chunkIndex, Node* firstFree) {
+    free_ = nullptr;
+    Link** tail = &free_;
+    for (size_t c = chunkIndex; c < chunks_.size(); ++c) {
+        Node* begin = c == chunkIndex ? firstFree : chunks_[c];
+        Node* end = c + 1 == chunks_.size() ? fresh_ : chunks_[c] + chunkCapacity(c);
+        for (Node* n = begin; n < end; ++n) {
+            Link* link = ::new (static_cast<void*>(n)) Link{nullptr, nullptr};
+            *tail = link;
+            tail = &link->next;
+        }
+    }
+}
+
 void EventList::clear() {
     destroyAll();
     resetEnds();

@@ -117,6 +117,11 @@ public:
     void pop_front() { erase(begin()); }
     void pop_back() { erase(std::prev(end())); }
     void clear();
+    // Puts the events in memory in list order, so that a walk along the list
+    // reads memory front to back, and makes the freed nodes the next ones to
+    // be used. Linear in the number of nodes ever allocated; needs no memory.
+    // Every position changes: call it only while no position is held.
+    void compact();
 
     // Moves the event at from in front of pos within this list; every
     // position stays valid and keeps its event.
@@ -136,6 +141,9 @@ private:
     void resetEnds() { end_.prev = end_.next = &end_; }
     void adoptEnds();
     void* allocateNode();
+    static size_t chunkCapacity(size_t chunkIndex);
+    static void moveEventInto(Link* from, Link* to);
+    void rebuildFreeList(size_t chunkIndex, Node* firstFree);
     void destroyAll() noexcept;
     void swap(EventList& other) noexcept;
 

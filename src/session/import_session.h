@@ -168,6 +168,9 @@ private:
     // Before a command edits events: the host's walk and the listing cursor
     // may point at events that are about to go.
     void forgetPositions();
+    // Lays each track's events out in memory in list order, for the walks
+    // that follow. Only between steps: no event position may be held.
+    void compactTracks();
     bool buildStrandItems(size_t strandIndex);
 
     ImportFilterApp& app_;

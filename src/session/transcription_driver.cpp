@@ -22,12 +22,19 @@ int32_t ImportSession::initialise() {
     durationsThenStrands(caption::AssessDurations, caption::AssignStrands);
     if (cancelled()) return -1;
     locateTies();
+    // Bar groups and tie events have been linked in all over each track; the
+    // strand passes that follow walk a track once per strand.
+    compactTracks();
     if (cancelled()) return -1;
     const int32_t strandResult = analyseTripletsAndSwing();
     if (cancelled()) return -1;
     confirmChordStructure();
     if (cancelled()) return -1;
     return strandResult;
+}
+
+void ImportSession::compactTracks() {
+    for (MidiTrack& track : tracks_.tracks) track.events.compact();
 }
 
 }  // namespace vl

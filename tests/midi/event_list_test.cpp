@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <string>
 #include <vector>
 
 namespace vl {
 namespace {
+
+// Distance between neighbouring nodes of one chunk: the event plus its links.
+constexpr uintptr_t kNodeStride = sizeof(MidiEvent) + 2 * sizeof(void*);
 
 // Events told apart by their delta; a long payload puts some on the heap, so
 // the sanitizer build sees every copy, move and destruction of a payload.
@@ -107,6 +112,63 @@ TEST(EventListTest, CopiesAreDeepAndMovesKeepPositions) {
         copy.push_back(event(5));
         EXPECT_EQ(ids(copy), (std::vector<uint32_t>{5}));
     }
+}
+
+// Steps between neighbouring events that are not to the next node in memory.
+size_t jumpsInMemory(const EventList& list) {
+    size_t jumps = 0;
+    const MidiEvent* previous = nullptr;
+    for (const MidiEvent& e : list) {
+        const auto here = reinterpret_cast<uintptr_t>(&e);
+        if (previous != nullptr && here != reinterpret_cast<uintptr_t>(previous) + kNodeStride)
+            ++jumps;
+        previous = &e;
+    }
+    return jumps;
+}
+
+TEST(EventListTest, CompactingKeepsTheOrderAndLaysItOutInMemory) {
+    // Edits of every kind scatter the nodes; the same edits on a vector give
+    // the order the list must keep.
+    EventList list;
+    std::vector<uint32_t> expected;
+    uint32_t next = 0;
+    uint32_t seed = 12345;
+    auto random = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int round = 0; round < 4000; ++round) {
+        const uint32_t at = expected.empty() ? 0 : random(static_cast<uint32_t>(expected.size()));
+        const uint32_t what = random(4);
+        if (what < 2 || expected.empty()) {
+            list.insert(std::next(list.begin(), at), event(next));
+            expected.insert(expected.begin() + at, next++);
+        } else if (what == 2) {
+            list.erase(std::next(list.begin(), at));
+            expected.erase(expected.begin() + at);
+        } else {
+            list.moveBefore(list.begin(), std::next(list.begin(), at));
+            std::rotate(expected.begin(), expected.begin() + at, expected.begin() + at + 1);
+        }
+    }
+    ASSERT_EQ(ids(list), expected);
+    ASSERT_GT(jumpsInMemory(list), 100u);
+    list.compact();
+    EXPECT_EQ(ids(list), expected);
+    EXPECT_EQ(idsBackwards(list).size(), expected.size());
+    // Only chunk boundaries remain (chunks of up to 1,024 nodes).
+    EXPECT_LE(jumpsInMemory(list), expected.size() / 1024 + 8);
+    // The freed nodes come next: an event added at the end follows in memory.
+    const size_t before = jumpsInMemory(list);
+    list.push_back(event(next));
+    EXPECT_EQ(jumpsInMemory(list), before);
+    list.compact();  // twice is harmless
+    expected.push_back(next);
+    EXPECT_EQ(ids(list), expected);
+    EventList empty;
+    empty.compact();
+    EXPECT_TRUE(empty.empty());
 }
 
 }  // namespace
