@@ -189,28 +189,48 @@ int32_t removeDuplicateTracks(TrackSet& set) {
     return removed;
 }
 
-int64_t trackLength(const MidiTrack& track) {
+namespace {
+
+// Where a track ends: its first end-of-track event (the end of the list
+// when it has none) and the absolute time there.
+template <typename Position>
+struct TrackEnd {
+    Position endOfTrack;
+    int64_t time = 0;
+};
+
+template <typename Track>
+auto findTrackEnd(Track& track) {
+    using Position = decltype(track.events.begin());
     int64_t t = 0;
-    for (const MidiEvent& e : track.events) {
-        t += e.time;
-        if (e.message.isEndOfTrack()) return t;
+    for (Position p = track.events.begin(); p != track.events.end(); ++p) {
+        t += p->time;
+        if (p->message.isEndOfTrack()) return TrackEnd<Position>{p, t};
     }
-    return t;
+    return TrackEnd<Position>{track.events.end(), t};
 }
 
+}  // namespace
+
+int64_t trackLength(const MidiTrack& track) { return findTrackEnd(track).time; }
+
+// One walk per track finds its end; the end-of-track events are then moved
+// out to the longest track's length.
 int64_t equaliseTrackLengths(TrackSet& set) {
+    std::vector<TrackEnd<EventPos>> ends;
+    ends.reserve(set.tracks.size());
     int64_t longest = 0;
-    for (const MidiTrack& track : set.tracks) longest = std::max(longest, trackLength(track));
     for (MidiTrack& track : set.tracks) {
-        int64_t t = 0;
-        for (MidiEvent& e : track.events) {
-            t += e.time;
-            if (!e.message.isEndOfTrack()) continue;
-            // A delta holds 32 bits; a gap beyond that is shortened to fit.
-            const int64_t room = std::numeric_limits<uint32_t>::max() - int64_t{e.time};
-            e.time += static_cast<uint32_t>(std::min(longest - t, room));
-            break;
-        }
+        ends.push_back(findTrackEnd(track));
+        longest = std::max(longest, ends.back().time);
+    }
+    for (size_t i = 0; i < ends.size(); ++i) {
+        const TrackEnd<EventPos>& end = ends[i];
+        if (end.endOfTrack == set.tracks[i].end()) continue;
+        // A delta holds 32 bits; a gap beyond that is shortened to fit.
+        uint32_t& delta = end.endOfTrack->time;
+        const int64_t room = std::numeric_limits<uint32_t>::max() - int64_t{delta};
+        delta += static_cast<uint32_t>(std::min(longest - end.time, room));
     }
     return longest;
 }
