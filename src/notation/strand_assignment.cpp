@@ -149,8 +149,10 @@ int32_t assignStrands(TrackSet& tracks, std::vector<Strand>& strands, ProgressRe
     for (size_t t = 0; t < tracks.size(); ++t) {
         if (progress.item(static_cast<uint32_t>(t)) != 0) return -1;
         MidiTrack& track = tracks.tracks[t];
-        clearStrandSetFlags(track);
-        if (track.channelMask == 0) continue;
+        if (track.channelMask == 0) {
+            clearStrandSetFlags(track);
+            continue;
+        }
         StrandNoteIndex index(track);
         for (uint8_t channel = 0; channel < 16; ++channel) {
             if (!track.usesChannel(channel)) continue;

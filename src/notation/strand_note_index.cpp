@@ -75,6 +75,7 @@ StrandNoteIndex::StrandNoteIndex(MidiTrack& track) {
     int64_t time = 0;
     for (EventPos p = track.begin(); p != track.end(); ++p, ++index) {
         time += p->time;
+        p->clearFlags(flag::StrandSet);
         const MidiMessage& m = p->message;
         if (m.isBarMarker()) {
             bars_.push_back(index);

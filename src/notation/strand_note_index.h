@@ -41,7 +41,9 @@ struct IndexedNote {
 
 class StrandNoteIndex {
 public:
-    // Linear in the number of events, plus a binary search per note.
+    // Linear in the number of events, plus a binary search per note. The
+    // index is made for a new assignment, so the same walk clears the
+    // strand-set flag of every event.
     explicit StrandNoteIndex(MidiTrack& track);
 
     std::vector<IndexedNote>& notesOf(uint8_t channel) { return notes_[channel & 0x0F]; }
