@@ -197,11 +197,8 @@ std::optional<ProprietaryNote> decodeNoteMarker(const MidiMessage& m) {
 
 }  // namespace
 
-std::optional<ProprietaryNote> readProprietaryNote(const MidiMessage& m) {
+std::optional<ProprietaryNote> decodeAndRememberNote(const MidiMessage& m) {
     if (!m.isMarkerText()) return std::nullopt;
-    const MidiDataBlock::NoteMemo memo = m.payload.noteMemo();
-    if (memo.state == MidiDataBlock::NoteMemo::Note) return ProprietaryNote{memo.status, memo.key};
-    if (memo.state == MidiDataBlock::NoteMemo::NoNote) return std::nullopt;
     const std::optional<ProprietaryNote> note = decodeNoteMarker(m);
     m.payload.rememberNote(note ? MidiDataBlock::NoteMemo{MidiDataBlock::NoteMemo::Note,
                                                           note->status, note->key}
