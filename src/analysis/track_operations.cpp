@@ -43,9 +43,13 @@ std::optional<NoteInfo> noteOnInfo(const MidiMessage& m) {
     return n;
 }
 
+// Asked of every event between a note-on and its note-off, so the real
+// messages are told apart without decoding them.
 bool endsNote(const MidiMessage& m, const NoteInfo& note) {
-    const std::optional<NoteInfo> n = noteInfo(m);
-    return n && !n->on && n->sameNoteAs(note);
+    if (m.isChannelMessage())
+        return m.data1 == note.key && m.channel() == note.channel && m.isNoteOff();
+    const std::optional<ProprietaryNote> n = readProprietaryNote(m);
+    return n && !n->isOn() && n->channel() == note.channel && n->key == note.key;
 }
 
 bool isRealNoteOff(const MidiMessage& m) { return m.isChannelMessage() && m.isNoteOff(); }
