@@ -110,8 +110,8 @@ size_t insertBarGroups(MidiTrack& track) {
         while (time > nextBar) {
             vl::EventList group = vl::buildBarGroup(sounding, 0, vl::barpart::All);
             const size_t groupSize = group.size();
-            if (track.insertRunBefore(p, static_cast<uint32_t>(time - nextBar), group) != track.end())
-                inserted += groupSize;
+            const auto early = static_cast<uint32_t>(time - nextBar);
+            if (track.insertRunBefore(p, early, group) != track.end()) inserted += groupSize;
             nextBar += kBarGroupSpacing;
         }
         const int key = vl::keyOf(*p);

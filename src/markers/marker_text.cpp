@@ -184,7 +184,8 @@ namespace {
 
 // The first decode of a marker message's text, before it is remembered.
 std::optional<ProprietaryNote> decodeNoteMarker(const MidiMessage& m) {
-    if (const std::optional<ProprietaryNote> note = readWrittenNoteText(m.payloadText())) return note;
+    if (const std::optional<ProprietaryNote> note = readWrittenNoteText(m.payloadText()))
+        return note;
     if (!hasMarkerTag(m, kNoteMarkerTag)) return std::nullopt;
     std::array<uint32_t, 2> numbers{};
     scanHexNumbers(payloadUpToNul(m).substr(kMarkerTagLength), numbers);

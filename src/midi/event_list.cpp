@@ -168,7 +168,8 @@ void EventList::compact() {
 // list; from becomes a free slot.
 void EventList::moveEventInto(Link* from, Link* to) {
     Node* source = static_cast<Node*>(from);
-    Node* moved = ::new (static_cast<void*>(to)) Node{{from->prev, from->next}, std::move(source->value)};
+    Node* moved =
+        ::new (static_cast<void*>(to)) Node{{from->prev, from->next}, std::move(source->value)};
     moved->prev->next = moved;
     moved->next->prev = moved;
     source->~Node();

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+
 #include "midi/event_list.h"
 #include "midi/midi_event.h"
 
