@@ -47,6 +47,7 @@ public:
         pointer operator->() const { return &static_cast<NodePtr>(link_)->value; }
         Iterator& operator++() {
             link_ = link_->next;
+            prefetchAhead(link_);
             return *this;
         }
         Iterator operator++(int) {
@@ -69,6 +70,16 @@ public:
         friend class EventList;
         template <bool>
         friend class Iterator;
+        // Nodes lie in memory mostly in list order (see compact), so the
+        // memory a stretch ahead of this node holds the events a forward walk
+        // reaches next. Asking for it now hides the wait for memory, which a
+        // walk would otherwise pay at nearly every node of a large track. A
+        // prefetch of an address the list does not own is harmless.
+        static void prefetchAhead(const Link* link) {
+            constexpr uintptr_t kBytesAhead = 4096;
+            __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(link) +
+                                                             kBytesAhead));
+        }
         explicit Iterator(LinkPtr link) : link_(link) {}
         LinkPtr link_ = nullptr;
     };
