@@ -16,6 +16,9 @@ int32_t ImportSession::initialise() {
     removeDuplicateTracks();
     insertMetaMarkers();
     locateBarLines(0);
+    // Bar markers and bar groups went in from nodes at the end of each
+    // track's pool; first quantising walks every track several times.
+    compactTracks();
     if (cancelled()) return -1;
     firstQuantising();
     if (cancelled()) return -1;
