@@ -11,9 +11,10 @@ namespace {
 constexpr std::int32_t kCancelled = -1;
 
 CapturedItem captureItem(ImportSession* session, const ImportItem& item) {
-    CapturedItem captured{item, std::nullopt};
+    CapturedItem captured{item, nullptr};
     if (isTextItem(item)) {
-        if (const char* text = vlImportItemText(session, &item)) captured.text = text;
+        if (const char* text = vlImportItemText(session, &item))
+            captured.text = std::make_unique<std::string>(text);
     }
     return captured;
 }
