@@ -117,10 +117,6 @@ public:
     const MidiEvent& back() const { return *std::prev(end()); }
 
     void push_back(MidiEvent e) { insert(end(), std::move(e)); }
-    template <typename... Args>
-    MidiEvent& emplace_back(Args&&... args) {
-        return *insert(end(), MidiEvent(std::forward<Args>(args)...));
-    }
     // Inserts e in front of pos and returns its position.
     iterator insert(const_iterator pos, MidiEvent e);
     // Removes the event at pos (not the end) and returns the next position.
