@@ -11,8 +11,10 @@
 namespace vl {
 namespace {
 
-// Distance between neighbouring nodes of one chunk: the event plus its links.
-constexpr uintptr_t kNodeStride = sizeof(MidiEvent) + 2 * sizeof(void*);
+// Distance between neighbouring nodes of one chunk: two links and the event,
+// padded to the links' alignment.
+constexpr uintptr_t kNodeStride =
+    (2 * sizeof(void*) + sizeof(MidiEvent) + alignof(void*) - 1) / alignof(void*) * alignof(void*);
 
 // Events told apart by their delta; a long payload puts some on the heap, so
 // the sanitizer build sees every copy, move and destruction of a payload.
