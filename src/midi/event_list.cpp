@@ -41,7 +41,6 @@ void EventList::swap(EventList& other) noexcept {
     std::swap(free_, other.free_);
     std::swap(fresh_, other.fresh_);
     std::swap(freshEnd_, other.freshEnd_);
-    std::swap(lastChunkNodes_, other.lastChunkNodes_);
     chunks_.swap(other.chunks_);
     adoptEnds();
     other.adoptEnds();
@@ -65,14 +64,12 @@ void* EventList::allocateNode() {
         return slot;
     }
     if (fresh_ == freshEnd_) {
-        const size_t count =
-            chunks_.empty() ? kFirstChunkNodes : std::min(2 * lastChunkNodes_, kLargestChunkNodes);
+        const size_t count = chunkCapacity(chunks_.size());
         // The entry exists before the allocation, so a failed push leaks nothing.
         chunks_.push_back(nullptr);
         chunks_.back() = static_cast<Node*>(::operator new(count * sizeof(Node)));
         fresh_ = chunks_.back();
         freshEnd_ = fresh_ + count;
-        lastChunkNodes_ = count;
     }
     return fresh_++;
 }
@@ -118,8 +115,9 @@ EventList::iterator EventList::takeAllBefore(const_iterator pos, EventList& othe
     return first;
 }
 
+// Chunk sizes double from the first up to the largest; the walks of compact
+// find the slots of each chunk by the same rule.
 size_t EventList::chunkCapacity(size_t chunkIndex) {
-    // Chunk sizes double from the first up to the largest (see allocateNode).
     size_t capacity = kFirstChunkNodes;
     for (size_t i = 0; i < chunkIndex && capacity < kLargestChunkNodes; ++i) capacity *= 2;
     return std::min(capacity, kLargestChunkNodes);
@@ -199,7 +197,6 @@ void EventList::clear() {
     size_ = 0;
     free_ = nullptr;
     fresh_ = freshEnd_ = nullptr;
-    lastChunkNodes_ = 0;
     chunks_.clear();
 }
 

@@ -159,7 +159,6 @@ private:
     Link* free_ = nullptr;  // destroyed nodes, chained through next
     Node* fresh_ = nullptr;  // the unused rest of the newest chunk
     Node* freshEnd_ = nullptr;
-    size_t lastChunkNodes_ = 0;
     std::vector<Node*> chunks_;
 };
 
