@@ -52,12 +52,12 @@ bool ImportSession::readFile() {
 }
 
 bool ImportSession::reread() {
-    listing_.reset();
     if (path_.empty()) return false;
-    // The strands and the walk named the old tracks: a strand list beside a
-    // state word of 0 would let the host walk tracks that are gone.
-    forgetPositions();
-    strands_.clear();
+    // The host's strands and walk stay as they are: a strand is built from the
+    // tracks whenever the host asks for it, so one whose track or notes are
+    // gone gives an empty list. Only what points into the old events goes.
+    walkIndex_.reset();
+    listing_.reset();
     tracks_.tracks.clear();
     header_.trackCount = 0;
     state_ = 0;

@@ -77,11 +77,16 @@ TEST(LiveInput, end_of_track_rebuilds_the_channel_mask) {
     EXPECT_EQ(s.track(0).channelMask, 0x0201);
 }
 
-TEST(LiveInput, a_live_session_cannot_be_reread) {
+TEST(LiveInput, a_reread_of_a_live_session_changes_nothing_not_even_the_listing_cursor) {
     LiveSession s;
     vlMidiImportAppend(s.handle, 0, 0x403C90u, 0);
+    ASSERT_TRUE(VlMidiTextLineSetFirst(s.handle));
+    ASSERT_TRUE(VlMidiTextLineSetNext(s.handle));  // the track header
     VlMidiReread(s.handle);
     EXPECT_EQ(s.track(0).size(), 1u);
+    EXPECT_EQ(VlMidiTextLineType(s.handle), 2);
+    ASSERT_TRUE(VlMidiTextLineSetNext(s.handle));
+    EXPECT_EQ(VlMidiTextLineType(s.handle), 3);
     EXPECT_FALSE(vl::sessionOf(s.handle)->reread());
 }
 
