@@ -79,9 +79,15 @@ size_t walkEverything(ImportSession* session) {
     return items;
 }
 
-int runChild(bool pipeline, const char* path) {
-    vlImportSetMessageHandler(recordCaption);
-    void* window = reinterpret_cast<void*>(1);  // progress goes to the handler
+// mode: 'r' reader only; 'p' the pipeline with a handler that records the
+// captions and answers 0 to every report; 'q' the pipeline with no handler
+// and no window, so that no report is sent at all.
+int runChild(char mode, const char* path) {
+    const bool pipeline = mode != 'r';
+    const bool hostListens = mode != 'q';
+    vlImportSetMessageHandler(hostListens ? recordCaption : nullptr);
+    // With a window and a handler every progress report goes to the handler.
+    void* window = hostListens ? reinterpret_cast<void*>(1) : nullptr;
     const auto t0 = Clock::now();
     ImportSession* session = vlImportOpen(window, 0x8000, path);
     const auto t1 = Clock::now();
@@ -182,6 +188,7 @@ struct Column {
     std::string name;
     double events = 0;
     Values pipeline;
+    Values quiet;  // the pipeline with no host listening
     Values reader;
 };
 
@@ -237,9 +244,12 @@ std::string baseName(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && (std::strcmp(argv[1], "--child-pipeline") == 0 ||
-                      std::strcmp(argv[1], "--child-reader") == 0))
-        return runChild(std::strcmp(argv[1], "--child-pipeline") == 0, argv[2]);
+    if (argc == 3 && std::strncmp(argv[1], "--child-", 8) == 0) {
+        const std::string mode = argv[1] + 8;
+        if (mode == "pipeline") return runChild('p', argv[2]);
+        if (mode == "quiet") return runChild('q', argv[2]);
+        if (mode == "reader") return runChild('r', argv[2]);
+    }
 
     int runs = 3;
     std::vector<std::string> paths;
@@ -257,18 +267,21 @@ int main(int argc, char** argv) {
         Column column;
         column.name = baseName(path);
         column.events = static_cast<double>(vl::bench::countFileEvents(vl::bench::readFile(path)));
-        std::vector<Values> pipelineRuns, readerRuns;
+        std::vector<Values> pipelineRuns, quietRuns, readerRuns;
         for (int r = 0; r < runs; ++r) {
-            Values p, q;
+            Values p, q, n;
             if (!runOnce(self.c_str(), "--child-reader", path, q, steps) ||
-                !runOnce(self.c_str(), "--child-pipeline", path, p, steps)) {
+                !runOnce(self.c_str(), "--child-pipeline", path, p, steps) ||
+                !runOnce(self.c_str(), "--child-quiet", path, n, steps)) {
                 std::fprintf(stderr, "%s: the measurement failed\n", path.c_str());
                 return 1;
             }
             readerRuns.push_back(q);
             pipelineRuns.push_back(p);
+            quietRuns.push_back(n);
         }
         column.pipeline = medians(pipelineRuns);
+        column.quiet = medians(quietRuns);
         column.reader = medians(readerRuns);
         columns.push_back(column);
     }
@@ -284,10 +297,14 @@ int main(int argc, char** argv) {
     for (const std::string& step : steps) printStepRow(step, columns);
     printRow("initialise (ms)", columns,
              [](const Column& c) { return c.pipeline.at("initialise"); }, " %11.2f", true);
+    printRow("initialise, no host listening (ms)", columns,
+             [](const Column& c) { return c.quiet.at("initialise"); }, " %11.2f", true);
     printRow("walk every item (ms)", columns, [](const Column& c) { return c.pipeline.at("walk"); },
              " %11.2f", true);
     printRow("close (ms)", columns, [](const Column& c) { return c.pipeline.at("close"); }, " %11.2f", true);
     printRow("total (ms)", columns, [](const Column& c) { return c.pipeline.at("total"); }, " %11.2f", true);
+    printRow("total, no host listening (ms)", columns,
+             [](const Column& c) { return c.quiet.at("total"); }, " %11.2f", true);
     printRow("total / read only", columns,
              [](const Column& c) { return c.pipeline.at("total") / c.reader.at("total"); }, " %11.1f",
              false);

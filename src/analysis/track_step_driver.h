@@ -21,35 +21,25 @@ using TrackOperation = std::function<bool(MidiTrack& track, size_t index)>;
 bool runTrackStep(ProgressReporter& progress, TrackSet& tracks, std::string_view caption,
                   const TrackOperation& operation);
 
-// Progress over the events of one track: reports an event index as the
-// detail item when its percentage differs from the last one reported (the
-// first index asked about is always reported), and answers whether the host
-// asked to stop. Between reports nothing is sent, so a cancel takes effect at
-// the next reported event; a walk over a long track sends about a hundred
-// messages instead of one per event.
+// Progress over the events of one track: every event index asked about is
+// reported as the detail item, and a non-zero reply stops the track's work
+// at that event. When no host is listening (no window or no message
+// handler) nothing is sent and the check costs one test.
 class EventProgress {
 public:
     EventProgress(ProgressReporter& progress, size_t eventCount);
     ~EventProgress();
     EventProgress(const EventProgress&) = delete;
     EventProgress& operator=(const EventProgress&) = delete;
-    // True when eventIndex was reported and the host asked to stop.
+    // True when the host answered the report of eventIndex with a cancel.
     bool cancelledAt(size_t eventIndex) {
-        // Quiet while the index stays within [last reported, next percentage).
-        if (eventIndex - quietFrom_ < quietLength_) return false;
-        return report(eventIndex);
+        if (!hostListens_) return false;
+        return progress_.detailItem(static_cast<uint32_t>(eventIndex)) != 0;
     }
 
 private:
-    bool report(size_t eventIndex);
-    // The first index after i whose percentage is larger than i's; SIZE_MAX
-    // when there is none.
-    size_t nextPercentIndex(size_t i) const;
-
     ProgressReporter& progress_;
-    size_t count_;
-    size_t quietFrom_ = 0;
-    size_t quietLength_ = 0;  // nothing reported yet: the first index is reported
+    bool hostListens_;
 };
 
 // Progress over a walk that visits the events of a track one by one, from
@@ -60,7 +50,7 @@ class WalkProgress {
 public:
     WalkProgress(ProgressReporter& progress, size_t count)
         : events_(progress, count), count_(count) {}
-    // Reports the current index when its percentage is new, then moves on by one.
+    // Reports the current index, then moves on by one.
     bool cancelledAtNext() {
         const bool cancelled = events_.cancelledAt(index_);
         if (index_ + 1 < count_) ++index_;

@@ -101,6 +101,10 @@ void ProgressReporter::setTarget(void* window, uint32_t message) {
     detailCount_ = 0;
 }
 
+bool ProgressReporter::hostListens() const {
+    return window_ != nullptr && hostMessageHandler() != nullptr;
+}
+
 uint32_t ProgressReporter::beginStep(std::string_view caption, int32_t count,
                                      std::string_view itemWord) {
     stepCount_ = count > 0 ? static_cast<uint32_t>(count) : 0;

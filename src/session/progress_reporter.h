@@ -15,6 +15,8 @@ public:
     void setTarget(void* window, uint32_t message);
     void* window() const { return window_; }
     uint32_t message() const { return message_; }
+    // True when reports reach a host: a window is set and a handler registered.
+    bool hostListens() const;
 
     // Starts a step: caption on the step line, "<itemWord> %d of <count>" as
     // the detail pattern when count is 1 or more. Returns the reply.

@@ -282,26 +282,17 @@ std::vector<size_t> upTo(size_t n) {
     return out;
 }
 
-TEST_F(EventProgressTest, reports_the_first_event_of_every_percentage_and_nothing_else) {
-    struct Case {
-        const char* name;
-        size_t count;
-        std::vector<size_t> indices;
-        std::vector<size_t> expected;
-    };
-    const std::vector<Case> cases = {
-        {"one event", 1, {0}, {0}},
-        {"fewer events than percentages: each one", 4, upTo(4), {0, 1, 2, 3}},
-        {"200 events: every second", 200, upTo(6), {0, 1, 3, 5}},
-        {"jumps report where the percentage moved", 1000, {0, 5, 9, 10, 250, 251, 999},
-         {0, 9, 250, 999}},
-        {"a step back is reported again", 1000, {0, 500, 100, 101}, {0, 500, 100}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(reportedIndices(reporter, c.count, c.indices), c.expected) << c.name;
+TEST_F(EventProgressTest, reports_every_event_to_a_listening_host_and_nothing_otherwise) {
+    const std::vector<size_t> jumps = {0, 5, 9, 10, 250, 251, 999, 100};
+    EXPECT_EQ(reportedIndices(reporter, 1000, jumps), jumps);
+    EXPECT_EQ(reportedIndices(reporter, 1, {0}), std::vector<size_t>{0});
+    EXPECT_EQ(reportedIndices(reporter, 100000, upTo(100000)).size(), 100000u);
 
-    std::vector<size_t> all = upTo(100000);
-    EXPECT_EQ(reportedIndices(reporter, all.size(), all).size(), 101u) << "10^5 events";
+    ProgressReporter noWindow;
+    noWindow.setTarget(nullptr, test::PercentCancellingHost::kMessage);
+    EXPECT_TRUE(reportedIndices(noWindow, 1000, jumps).empty());
+    setHostMessageHandler(nullptr);
+    EXPECT_TRUE(reportedIndices(reporter, 1000, jumps).empty());
 }
 
 TEST_F(EventProgressTest, a_cancel_stops_the_walk_at_the_event_whose_percentage_asked_it) {

@@ -39,6 +39,11 @@ ProgressBar::ProgressBar(std::FILE* terminal, int columns)
     : terminal_(terminal), columns_(std::max(columns, kMinimumColumns)) {}
 
 void ProgressBar::show(const VlProgressReport& report) {
+    // The library reports every event; most reports change nothing on screen.
+    if (report.text == nullptr &&
+        ((report.line == 1 && clampPercent(report.percent) == stepPercent_) ||
+         (report.line == 2 && clampPercent(report.percent) == detailPercent_)))
+        return;
     if (report.line == 1) {
         if (report.text != nullptr) caption_ = printable(report.text);
         stepPercent_ = clampPercent(report.percent);
