@@ -236,12 +236,8 @@ bool reassessEvent(MidiTrack& track, EventPos pos) {
 void reassessBar(MidiTrack& track, EventPos pos, bool stepBackFirst) {
     if (track.empty()) return;
     if (pos == track.end() || (stepBackFirst && pos != track.begin())) --pos;
-    size_t back = 0;
-    for (; pos != track.begin() && !pos->message.isBarMarker() && back < kReassessReach; ++back)
-        --pos;
-    const size_t reach = back + kReassessReach;
-    size_t forward = 0;
-    for (EventPos p = pos; p != track.end() && forward <= reach; ++p, ++forward) {
+    while (pos != track.begin() && !pos->message.isBarMarker()) --pos;
+    for (EventPos p = pos; p != track.end(); ++p) {
         if (p != pos && p->message.isBarMarker()) break;
         // A note-off keeps the numbers of its note: when that note lies in
         // this bar it is measured again below, otherwise it is not touched.

@@ -49,13 +49,8 @@ bool reassessEvent(MidiTrack& track, EventPos pos);
 // to the next bar marker, every event is cleared and assessed again. With
 // stepBackFirst the bar of the event before pos is taken (pos itself when it
 // is the first event), so that pos may be the bar marker that ends the bar.
-//
-// A bar longer than kReassessReach events on either side of pos is re-measured
-// only that far around it. Real bars are far shorter; without the bound, the
-// one long bar that follows the last bar marker a track may receive (see
-// bar-line location) would be re-measured in full at every triplet group,
-// which is quadratic.
-inline constexpr size_t kReassessReach = 1024;
+// The cost grows with the bar: a pass that edits a bar re-measures it once,
+// when its walk leaves the bar, not after every edit.
 void reassessBar(MidiTrack& track, EventPos pos, bool stepBackFirst);
 
 }  // namespace vl

@@ -96,12 +96,16 @@ int32_t runStrandPass(TrackSet& tracks, const std::vector<Strand>& strands,
 // assesses each bar after all moves in it. The earlier walks may then leave
 // the bars they pass alone (reassessEveryBar false); their assessments would
 // all be overwritten, and assessing a bar costs a walk over its events per
-// strand. The bar after the last bar marker is assessed by every walk that
-// moved a note in it, since the last walk does not always assess it.
+// strand. The bar after the last bar marker has no marker to close it: a
+// walk only says whether it moved a note there, and that bar is assessed
+// once after all walks (see movedInLastBar).
 class SwingWalk {
 public:
     SwingWalk(MidiTrack& track, int16_t strand, bool reassessEveryBar)
         : track_(track), strand_(strand), reassessEveryBar_(reassessEveryBar) {}
+
+    // After a completed run: whether it moved a note after the last bar marker.
+    bool movedInLastBar() const { return movedInBar_; }
 
     bool run(ProgressReporter& progress) {
         const int64_t q = track_.division / 4;
@@ -120,8 +124,6 @@ public:
                 placeNoteOn(c, q);
             }
         }
-        // The last bar has no bar marker to close it.
-        if (movedInBar_) reassessBar(track_, track_.end(), true);
         return true;
     }
 
@@ -163,16 +165,20 @@ struct Entry {
 };
 
 // One run of candidates between its bounds S (the bar marker or plain note
-// before it, which gives the first entry) and E (the event after it).
+// before it, which gives the first entry) and E (the event after it). A group
+// lies within one bar, and so do its edits; the walk re-measures the bar once
+// it leaves it. barStale: an earlier group edited this bar, so the notes read
+// as entries are measured first.
 class TripletGroup {
 public:
     TripletGroup(MidiTrack& track, int16_t strand, const QuantisationSettings& settings,
-                 const TrackCursor& candidate)
+                 const TrackCursor& candidate, bool barStale)
         : track_(track),
           strand_(strand),
           settings_(settings),
           division_(track.division),
           allowPairs_(settings.swingDetected() == 0),
+          barStale_(barStale),
           candidate_(candidate),
           start_(candidate),
           end_(candidate) {}
@@ -189,6 +195,8 @@ public:
     }
 
     bool deletedAny() const { return deletedAny_; }
+    // True when the group inserted or moved events: its bar needs measuring.
+    bool changedBar() const { return changedBar_; }
 
 private:
     // ---- Bounds and entries ----
@@ -224,6 +232,12 @@ private:
         return 0;
     }
 
+    // Measures the note at c again, as re-measuring its bar would.
+    void remeasure(const TrackCursor& c) {
+        c.event().clearDurations();
+        assessNote(track_, c.position());
+    }
+
     void collectEntries() {
         count_ = 0;
         channel_ = kNoChannel;
@@ -247,6 +261,7 @@ private:
                 if (count_ < 3) entries_[count_] = Entry{c.timeSinceBar(), 0, gapAfterBar(c), true};
                 ++count_;
             } else if (isStrandNoteOn(e, strand_)) {
+                if (barStale_ && count_ < 3) remeasure(c);
                 if (count_ < 3)
                     entries_[count_] = Entry{c.timeSinceBar(), e.duration2, e.duration1, false};
                 ++count_;
@@ -388,7 +403,7 @@ private:
         const EventPos at = c.position();
         if (track_.insertRunBefore(at, static_cast<uint32_t>(c.time() - x), group) == track_.end())
             return false;
-        reassessBar(track_, at, true);
+        changedBar_ = true;
         return true;
     }
 
@@ -406,7 +421,7 @@ private:
             track_.erase(on);
             return false;
         }
-        reassessBar(track_, on, false);
+        changedBar_ = true;
         return true;
     }
 
@@ -443,7 +458,7 @@ private:
             // Visit the events a later move passed; the moved note has no mark now.
             for (size_t i = 0; i < passed; ++i) c.retreat();
         }
-        if (moved) reassessBar(track_, c.position(), true);
+        changedBar_ = changedBar_ || moved;
     }
 
     MidiTrack& track_;
@@ -451,6 +466,8 @@ private:
     const QuantisationSettings& settings_;
     uint32_t division_;
     bool allowPairs_;
+    bool barStale_;
+    bool changedBar_ = false;
     TrackCursor candidate_;
     TrackCursor start_;
     TrackCursor end_;
@@ -477,6 +494,12 @@ bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationS
     WalkProgress events(progress, track.size());
     bool cancelled = false;
     bool deleted = false;
+    bool barChanged = false;  // a group edited the bar the walk is in
+    // Re-measures the edited bar that the event at `after` follows.
+    auto leaveBar = [&](EventPos after) {
+        if (barChanged) reassessBar(track, after, true);
+        barChanged = false;
+    };
     TrackCursor c(track);
     for (;;) {
         c.advance();
@@ -485,18 +508,25 @@ bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationS
             cancelled = true;
             break;
         }
+        if (isBar(c.event())) leaveBar(c.position());
         if (!isCandidate(c.event(), strand)) continue;
-        TripletGroup group(track, strand, settings, c);
+        TripletGroup group(track, strand, settings, c, barChanged);
         c = group.run();
         deleted = deleted || group.deletedAny();
+        barChanged = barChanged || group.changedBar();
         if (c.atEnd()) break;
+        if (isBar(c.event())) leaveBar(c.position());
     }
+    leaveBar(c.atEnd() ? track.end() : c.position());
     if (deleted) purgeDeleted(track);
     return !cancelled;
 }
 
 bool analyseStrandSwing(MidiTrack& track, int16_t strand, ProgressReporter& progress) {
-    return SwingWalk(track, strand, true).run(progress);
+    SwingWalk walk(track, strand, true);
+    const bool done = walk.run(progress);
+    if (done && walk.movedInLastBar()) reassessBar(track, track.end(), true);
+    return done;
 }
 
 int32_t analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
@@ -509,10 +539,20 @@ int32_t analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
 
 int32_t analyseSwing(TrackSet& tracks, const std::vector<Strand>& strands,
                      const QuantisationSettings&, ProgressReporter& progress) {
-    return runStrandPass(tracks, strands, kAnalyseSwingCaption, progress,
-                         [&](MidiTrack& track, int16_t strand, bool lastOfTrack) {
-                             return SwingWalk(track, strand, lastOfTrack).run(progress);
-                         });
+    // Per track: whether a walk moved a note after its last bar marker.
+    std::vector<char> lastBarMoved(tracks.size(), 0);
+    const int32_t processed = runStrandPass(
+        tracks, strands, kAnalyseSwingCaption, progress,
+        [&](MidiTrack& track, int16_t strand, bool lastOfTrack) {
+            SwingWalk walk(track, strand, lastOfTrack);
+            if (!walk.run(progress)) return false;
+            if (walk.movedInLastBar())
+                lastBarMoved[static_cast<size_t>(&track - tracks.tracks.data())] = 1;
+            return true;
+        });
+    for (size_t t = 0; t < tracks.size(); ++t)
+        if (lastBarMoved[t] != 0) reassessBar(tracks.tracks[t], tracks.tracks[t].end(), true);
+    return processed;
 }
 
 }  // namespace vl

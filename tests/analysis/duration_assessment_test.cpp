@@ -240,24 +240,19 @@ TEST(DurationAssessment, ReassessBarFromTheFirstEventTakesTheFirstBar) {
     EXPECT_EQ(durations(t), expected);
 }
 
-TEST(DurationAssessment, ReassessBarReachesOnlySoFarIntoAHugeBar) {
-    // One bar of 2 * 3 * kReassessReach one-tick notes: measured from the note
-    // at the middle, the events from kReassessReach before it to
-    // kReassessReach after it are written, the others keep their scribbles.
+TEST(DurationAssessment, ReassessBarMeasuresAllOfABarDenseWithControllers) {
+    // A note at the bar line, 3,000 controllers, a note at the end: measured
+    // from the last note, the first one is written too.
     TrackBuilder b;
-    const int64_t notes = 3 * static_cast<int64_t>(kReassessReach);
-    for (int64_t i = 0; i < notes; ++i) b.at(2 * i, noteOn(0, 60)).at(2 * i + 1, noteOff(0, 60));
+    b.marker(0, kBar).at(0, noteOn(0, 60)).at(10, noteOff(0, 60));
+    for (int64_t i = 0; i < 3000; ++i) b.at(20 + i / 8, cc(0, 1));
+    b.at(400, noteOn(0, 62)).at(410, noteOff(0, 62)).marker(768, kBar);
     MidiTrack t = b.take();
     scribble(t);
-    const size_t middle = static_cast<size_t>(notes);  // a note-on
-    reassessBar(t, posAt(t, middle), false);
+    reassessBar(t, std::prev(t.end()), true);
     const std::vector<Durations> d = durations(t);
-    const Durations s{7777, 5555, true};
-    const Durations written{2, 1};
-    EXPECT_EQ(d[middle - kReassessReach - 1], s);
-    EXPECT_EQ(d[middle - kReassessReach], written);
-    EXPECT_EQ(d[middle + kReassessReach], written);
-    EXPECT_EQ(d[middle + kReassessReach + 2], s);
+    EXPECT_EQ(d[1], (Durations{400, 10}));
+    EXPECT_EQ(d[d.size() - 3], (Durations{368, 10}));
 }
 
 // ---- Whole track against the per-note walk -----------------------------------
