@@ -167,7 +167,12 @@ std::optional<BarSpan> findBarMarkers(EventPos start, EventPos end) {
 
 // Erases, within [start, end), the bar markers, the proprietary note-offs before
 // the last bar marker and the proprietary note-ons after the first one. With a
-// single bar marker this is exactly its bar group. Returns bar markers erased.
+// single bar marker this is exactly its bar group. A tick can hold several
+// (a bar marker read from the file, bar lines located again after a cancelled
+// run); each goes with its own group, since a later bar marker left behind
+// would stay a bar line that no state bit records, and its proprietary
+// note-offs would end their notes at the bar line once the note-ons are gone.
+// Returns bar markers erased.
 size_t eraseBarGroup(MidiTrack& track, EventPos start, EventPos end, const BarSpan& bars) {
     size_t erased = 0;
     bool afterFirstBar = false;
