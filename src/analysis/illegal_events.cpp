@@ -11,14 +11,20 @@ namespace vl {
 
 namespace {
 
-// Keys above 127 exist only in the library's own marker notes (placeholder
-// rests); they stand for no sounding key and are never illegal.
-bool isPlaceholderKey(int key) { return key >= SoundingNotes::kKeys; }
+// A proprietary note with a key above 127 is a placeholder rest that triplet
+// analysis laid. Its note-off must stay: a re-run of that analysis recognises
+// its own rest by the rest's length, and without the note-off it would lay a
+// second rest into the bar.
+bool isPlaceholderRest(const MidiEvent& e) {
+    return keyOf(e) >= SoundingNotes::kKeys && isProprietaryNote(e);
+}
 
 // Whether the event is legal against the notes sounding so far; the table is
-// updated for the legal ones. Events that are no notes are always legal.
+// updated for the legal ones. Events that are no notes are always legal. Any
+// other key above 127 (an unmasked data byte from a file or the host) never
+// sounds: its note-ons stay and its note-offs go.
 bool acceptEvent(const MidiEvent& e, SoundingNotes& sounding) {
-    if (isNoteCombined(e) && isPlaceholderKey(keyOf(e))) return true;
+    if (isPlaceholderRest(e)) return true;
     if (isNoteOnCombined(e)) {
         const int channel = channelOf(e);
         const int key = keyOf(e);

@@ -52,9 +52,9 @@ TEST(IllegalEvents, WhichEventsGo) {
          3, "0 KQVLEVT 93 3c, 20 off 3 60, 40 on 3 62, 50 KQVLEVT 83 3e, 60 KQVLEVT 93 3e"},
         {"other events and markers are left alone", "0 TS 4 2, 0 KQVLBAR, 5 st a0 3c, 6 on 0 60", 0,
          "0 TS 4 2, 0 KQVLBAR, 5 st a0 3c, 6 on 0 60"},
-        // Keys above 127 are placeholders, not sounding keys: both halves stay,
-        // even a repeated note-on.
-        {"placeholder keys above 127 are left alone",
+        {"a real key above 127 never sounds: its note-ons stay, its note-offs go",
+         "0 on 0 200, 5 on 0 200, 10 off 0 200, 20 on0 0 128", 2, "0 on 0 200, 5 on 0 200"},
+        {"placeholder rests (proprietary, key above 127) are left alone",
          "0 KQVLEVT 90 fe, 5 KQVLEVT 90 fe, 10 KQVLEVT 80 fe", 0,
          "0 KQVLEVT 90 fe, 5 KQVLEVT 90 fe, 10 KQVLEVT 80 fe"},
         {"an empty track", "", 0, ""},
