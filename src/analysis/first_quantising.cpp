@@ -99,6 +99,9 @@ OnsetVisit quantiseEventAt(TrackCursor& cursor, const QuantisationSettings& grid
     } else if (grid.swingDetected() != 0) {
         marks = static_cast<uint16_t>(marks | (cursor.quarterPhase() + 1) * kSwingPositionUnit);
     }
+    // The swing bits are replaced, not ORed in: a note-on moved onto a bar line
+    // is visited again behind the marker, where its phase counts from the new
+    // bar, and a re-run may count from other bar markers or none.
     placed.clearFlags(kSwingPositionBits);
     placed.setRhythmMarks(marks);
     return visit;

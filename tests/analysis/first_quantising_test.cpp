@@ -226,6 +226,14 @@ TEST(FirstQuantisingOnsets, SwingPositionsAndRhythmMarksAreRewritten) {
     EXPECT_EQ(flagsOf(t, "cc 1"), 0x8000);
     EXPECT_EQ(flagsOf(t, "off 0 60"), 0x8000);
 
+    // 115 moves onto the bar line at 120 (a 5/16 bar), where the pass meets it
+    // first at phase 1 of the old bar and again at phase 0 of the new one: the
+    // second visit's value replaces the first's, it is not ORed into it.
+    MidiTrack odd = parseTrack("0 bar, 115 on 0 60, 120 bar, 200 off 0 60");
+    quantiseOnsets(odd, grid, progress);
+    EXPECT_EQ(listing(odd), "0 bar, 120 bar, 120 on 0 60, 200 off 0 60");
+    EXPECT_EQ(flagsOf(odd, "on 0 60"), 0x0100);
+
     // Without swing no note-on gets a swing position.
     for (MidiEvent& e : t.events) e.flags = 0x0700;
     grid.setSwingDetected(0);
