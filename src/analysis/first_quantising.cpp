@@ -454,10 +454,10 @@ TrimResult trimOverlaps(MidiTrack& track, const QuantisationSettings& grid,
 
 bool firstQuantiseTrack(MidiTrack& track, const QuantisationSettings& grid,
                         const ResolutionSettings& tolerances, ProgressReporter& progress) {
-    bool changed = quantiseOnsets(track, grid, progress);
-    changed = deleteZeroLengthNotes(track, progress) != 0 || changed;
-    const TrimResult trimmed = trimOverlaps(track, grid, tolerances, progress);
-    return changed || trimmed.notesShortened != 0 || trimmed.notesDeleted != 0;
+    const bool moved = quantiseOnsets(track, grid, progress);
+    deleteZeroLengthNotes(track, progress);
+    trimOverlaps(track, grid, tolerances, progress);
+    return moved;
 }
 
 }  // namespace vl

@@ -51,8 +51,8 @@ struct TrimResult {
 TrimResult trimOverlaps(MidiTrack& track, const QuantisationSettings& grid,
                         const ResolutionSettings& tolerances, ProgressReporter& progress);
 
-// The three passes in order. Returns true when the track changed: an event
-// moved, or a note was shortened or deleted.
+// The three passes in order. Returns true when the whole-track pass moved an
+// event; deleting zero-length notes and trimming do not count.
 bool firstQuantiseTrack(MidiTrack& track, const QuantisationSettings& grid,
                         const ResolutionSettings& tolerances, ProgressReporter& progress);
 

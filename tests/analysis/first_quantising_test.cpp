@@ -484,6 +484,15 @@ TEST(FirstQuantisingTrack, RunsAllThreePassesAndIsThenDone) {
     EXPECT_EQ(listing(t), kMixedDone);
 }
 
+TEST(FirstQuantisingTrack, OnlyAMovedEventCountsAsAChange) {
+    // Every note-on lies on the grid; the zero-length note and the trim do not count.
+    MidiTrack t = parseTrack("0 on 0 60, 30 on 0 61, 30 off 0 61, 48 on 0 62, 50 off 0 60, "
+                             "96 off 0 62");
+    ProgressReporter progress;
+    EXPECT_FALSE(firstQuantiseTrack(t, kGrid, ResolutionSettings{}, progress));
+    EXPECT_EQ(listing(t), "0 on 0 60, 48 off 0 60, 48 on 0 62, 96 off 0 62");
+}
+
 // A host that answers "cancel" to detail reports whose text contains a given
 // piece (every detail report when the piece is empty) and keeps their texts.
 struct DetailHost {

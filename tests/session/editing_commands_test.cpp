@@ -189,6 +189,14 @@ TEST_F(EditingCommands, kill_baddies_counts_the_stray_note_offs) {
     EXPECT_EQ(VlMidiKillBaddies(handleOf(s.get())), 0);
 }
 
+TEST_F(EditingCommands, first_step_reports_moves_and_not_trims) {
+    // Both note-ons lie on the grid; the first note's end is trimmed back to 48.
+    auto s = open(SmfBuilder().track().noteOn(0, 0, 60, 90).noteOn(48, 0, 62, 90)
+                      .noteOff(2, 0, 60).noteOff(46, 0, 62).endTrack().bytes());
+    EXPECT_EQ(VlMidiQuantiseFirstStep(handleOf(s.get())), 0);
+    EXPECT_EQ(test::listTrack(s->tracks().tracks[0])[1], (test::Timed{48, "off 0 60"}));
+}
+
 // ---- Titles ---------------------------------------------------------------
 
 struct TitleCase {
