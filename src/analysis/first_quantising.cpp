@@ -188,13 +188,9 @@ private:
     std::vector<size_t> used_;
 };
 
-// Removes the deleted-event markers; after a cancel the host would stop a
-// reporting purge at once, so then it runs quietly and leaves none behind.
+// Removes the deleted-event markers with progress over the track's events;
+// when the host cancels, the markers not reached wait for the next purge.
 void purgeAfterDeleting(MidiTrack& track, ProgressReporter& progress) {
-    if (progress.cancelled() != 0) {
-        purgeDeleted(track);
-        return;
-    }
     EventProgress events(progress, track.size());
     purgeDeleted(track, &events);
 }

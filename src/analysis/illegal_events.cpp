@@ -46,22 +46,18 @@ bool acceptEvent(const MidiEvent& e, SoundingNotes& sounding) {
 int32_t eliminateIllegalEvents(MidiTrack& track, ProgressReporter& progress) {
     SoundingNotes sounding;
     size_t deleted = 0;
-    bool cancelled = false;
     {
         EventProgress events(progress, track.size());
         size_t index = 0;
         for (MidiEvent& e : track.events) {
-            if (events.cancelledAt(index++)) {
-                cancelled = true;
-                break;
-            }
+            if (events.cancelledAt(index++)) break;
             if (acceptEvent(e, sounding)) continue;
             e.neutralise();
             ++deleted;
         }
-        // After a cancel the host would stop a reporting purge at once; the
-        // deletions already made are purged quietly so that none stays behind.
-        if (deleted != 0) purgeDeleted(track, cancelled ? nullptr : &events);
+        // The purge reports progress too; after a cancel the host stops it
+        // where it is, and the markers it did not reach wait for the next one.
+        if (deleted != 0) purgeDeleted(track, &events);
     }
     constexpr size_t kMax = std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(deleted > kMax ? kMax : deleted);

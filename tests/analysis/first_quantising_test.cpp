@@ -540,8 +540,10 @@ TEST_F(FirstQuantisingProgress, EveryChannelIsNamedOnTheDetailLine) {
 }
 
 TEST_F(FirstQuantisingProgress, CancelInTheWholeTrackPassStopsMovingAndTrimming) {
-    // Nothing moved or was trimmed; the zero-length note still went.
-    EXPECT_EQ(run(""), "4 on 0 60, 48 on 0 62, 52 off 0 60, 96 on 0 64, 98 off 0 62, 192 off 0 64");
+    // Nothing moved or was trimmed; the zero-length note was deleted, and the
+    // cancelled purge left its markers for the next one.
+    EXPECT_EQ(run(""), "4 on 0 60, 30 deleted, 30 deleted, 48 on 0 62, 52 off 0 60, 96 on 0 64, "
+                       "98 off 0 62, 192 off 0 64");
 }
 
 TEST_F(FirstQuantisingProgress, CancelBetweenChannelsSkipsTheTrimming) {

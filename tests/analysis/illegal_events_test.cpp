@@ -77,15 +77,18 @@ TEST(IllegalEvents, DeletedEventsArePurgedEvenAtTheEnd) {
 }
 
 // A host that records the percentages of the detail line and asks to stop
-// once they reach a threshold.
+// once they reach a threshold, and from then on to every report, as a host
+// must after its user asked to stop.
 struct StoppingHost {
     static inline int32_t stopFromPercent = 101;
+    static inline bool stopped = false;
     static inline std::vector<int32_t> detailPercents;
     static intptr_t handle(void*, uint32_t, uintptr_t, intptr_t lparam) {
         const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
-        if (r->line != 2 || r->text != nullptr) return 0;
+        if (r->line != 2 || r->text != nullptr) return stopped ? 1 : 0;
         detailPercents.push_back(r->percent);
-        return r->percent >= stopFromPercent ? 1 : 0;
+        stopped = stopped || r->percent >= stopFromPercent;
+        return stopped ? 1 : 0;
     }
 };
 
@@ -93,6 +96,7 @@ class IllegalEventsProgress : public ::testing::Test {
 protected:
     void SetUp() override {
         StoppingHost::detailPercents.clear();
+        StoppingHost::stopped = false;
         setHostMessageHandler(&StoppingHost::handle);
         progress.setTarget(reinterpret_cast<void*>(0x77), 0x8001);
     }
@@ -121,14 +125,21 @@ TEST_F(IllegalEventsProgress, EveryEventIsReported) {
     EXPECT_EQ(t.size(), 8u);
 }
 
-TEST_F(IllegalEventsProgress, CancelStopsTheWalkAndKeepsWhatWasDone) {
+TEST_F(IllegalEventsProgress, CancelStopsTheWalkAndThePurgeWhichTheNextPurgeFinishes) {
     // Index 4 is the first to report 50 percent: the illegal note-on at index
-    // 2 has gone by then, the one at index 7 has not been reached.
+    // 2 is deleted by then, the one at index 7 has not been reached. The purge
+    // is stopped at once, so the deleted-event marker stays until the next run.
     StoppingHost::stopFromPercent = 50;
     MidiTrack t = tenEvents();
     EXPECT_EQ(eliminateIllegalEvents(t, progress), 1);
     EXPECT_EQ(trackText(t),
-              "0 on 0 60, 1 st b0 01, 3 st b0 02, 4 st b0 03, 5 st b0 04, 6 st b0 05, 7 on 0 60, "
+              "0 on 0 60, 1 st b0 01, 2 KQVLZZZ, 3 st b0 02, 4 st b0 03, 5 st b0 04, "
+              "6 st b0 05, 7 on 0 60, 8 st b0 06, 9 off 0 60");
+    StoppingHost::stopFromPercent = 101;
+    StoppingHost::stopped = false;
+    EXPECT_EQ(eliminateIllegalEvents(t, progress), 1);
+    EXPECT_EQ(trackText(t),
+              "0 on 0 60, 1 st b0 01, 3 st b0 02, 4 st b0 03, 5 st b0 04, 6 st b0 05, "
               "8 st b0 06, 9 off 0 60");
 }
 
