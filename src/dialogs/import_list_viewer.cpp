@@ -143,9 +143,11 @@ std::optional<int> ImportListViewer::onCommand(int controlId) {
 void ImportListViewer::nextItem() {
     ImportItem next{};
     if (!session_.getNextItem(&next)) {
+        pastLastItem_ = true;
         beep();
         return;
     }
+    pastLastItem_ = false;
     item_ = next;
     if (item_.type == itemtype::Barline) ++barCount_;
     showItem(false);
@@ -157,44 +159,41 @@ void ImportListViewer::previousItem() {
         beep();
         return;
     }
-    if (item_.type == itemtype::Barline) --barCount_;
-    item_ = previous;
+    stepBackTo(previous);
     showItem(false);
 }
 
+void ImportListViewer::stepBackTo(const ImportItem& previous) {
+    if (!pastLastItem_ && item_.type == itemtype::Barline) --barCount_;
+    pastLastItem_ = false;
+    item_ = previous;
+}
+
 void ImportListViewer::forwardToBarLine() {
-    bool moved = false;
-    for (ImportItem next{}; session_.getNextItem(&next);) {
-        moved = true;
+    bool onBarLine = false;
+    for (ImportItem next{}; !onBarLine && session_.getNextItem(&next);) {
         item_ = next;
-        if (item_.type == itemtype::Barline) {
-            ++barCount_;
-            showItem(false);
-            return;
-        }
+        onBarLine = item_.type == itemtype::Barline;
+        if (onBarLine) ++barCount_;
     }
-    // Without any move the display stays (it may be the error state).
-    if (moved) showItem(false);
-    beep();
+    pastLastItem_ = !onBarLine;
+    showItem(false);
+    if (!onBarLine) beep();
 }
 
 void ImportListViewer::backToBarLine() {
-    bool moved = false;
-    for (ImportItem previous{}; session_.getPreviousItem(&previous);) {
-        moved = true;
-        if (item_.type == itemtype::Barline) --barCount_;
-        item_ = previous;
-        if (item_.type == itemtype::Barline) {
-            showItem(false);
-            return;
-        }
+    bool onBarLine = false;
+    for (ImportItem previous{}; !onBarLine && session_.getPreviousItem(&previous);) {
+        stepBackTo(previous);
+        onBarLine = item_.type == itemtype::Barline;
     }
-    if (moved) showItem(false);
-    beep();
+    showItem(false);
+    if (!onBarLine) beep();
 }
 
 void ImportListViewer::nextStrand() {
     if (!session_.getNextStrand()) {
+        pastLastStrand_ = true;
         beep();
         return;
     }
@@ -207,11 +206,13 @@ void ImportListViewer::previousStrand() {
         beep();
         return;
     }
-    --strandIndex_;
+    if (!pastLastStrand_) --strandIndex_;
     enterStrand();
 }
 
 void ImportListViewer::enterStrand() {
+    pastLastStrand_ = false;
+    pastLastItem_ = false;
     barCount_ = -1;
     ImportItem first{};
     if (!session_.getFirstItem(&first)) {

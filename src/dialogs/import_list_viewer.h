@@ -71,6 +71,8 @@ private:
     void previousStrand();
     // After a successful strand move: the strand's first item, or a beep.
     void enterStrand();
+    // Takes a step back onto `previous`, counting a bar line that is left.
+    void stepBackTo(const ImportItem& previous);
 
     void showItem(bool withStrandNumber);
     void showErrorState();
@@ -79,6 +81,11 @@ private:
     int32_t strandIndex_ = 0;
     int32_t barCount_ = -1;
     ImportItem item_{};
+    // After a failed forward step the walk stands past the last item (or
+    // strand) while the display keeps the last one: the step back from there
+    // returns to that one, so no bar line is left and the strand number stays.
+    bool pastLastItem_ = false;
+    bool pastLastStrand_ = false;
 };
 
 // Shows the viewer for session with runner until the user closes it.

@@ -1,9 +1,8 @@
 // Backward steps through strands and items, used by the item viewer.
 //
 // A forward step that runs off the end of the items (or of the strands) leaves
-// the position past the end while the caller still stands on the last one; a
-// step back from there goes to the one before the last, so that forward and
-// back again always pass the same items.
+// the position past the end; one step back from there is the last item (or
+// the last strand, whose list the failed strand step has discarded).
 #include <algorithm>
 
 #include "analysis/track_set_operations.h"
@@ -12,8 +11,8 @@
 namespace vl {
 
 bool ImportSession::getPreviousItem(ImportItem* out) {
-    if (!items_ || items_->empty() || out == nullptr) return false;
-    const size_t current = std::min(itemPosition_, items_->size() - 1);
+    if (!items_ || out == nullptr) return false;
+    const size_t current = std::min(itemPosition_, items_->size());
     if (current == 0) return false;
     itemPosition_ = current - 1;
     *out = items_->at(itemPosition_);
@@ -21,8 +20,9 @@ bool ImportSession::getPreviousItem(ImportItem* out) {
 }
 
 bool ImportSession::getPreviousStrand() {
-    if (strands_.empty() || strandPosition_ == SIZE_MAX) return false;
-    const size_t current = std::min(strandPosition_, strands_.size() - 1);
+    // SIZE_MAX is no strand at all (guide strand, or no walk yet).
+    if (strandPosition_ == SIZE_MAX) return false;
+    const size_t current = std::min(strandPosition_, strands_.size());
     if (current == 0) return false;
     discardItems();
     strandPosition_ = current - 1;

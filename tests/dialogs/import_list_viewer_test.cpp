@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "interface/export_guard.h"
@@ -232,8 +233,11 @@ TEST_F(ImportListViewerDialog, next_item_on_the_last_item_beeps_and_changes_noth
         EXPECT_EQ(shownTexts(viewer_), atEnd) << id;
         EXPECT_EQ(viewer_.barCount(), 2) << id;
     }
-    // Back from there leaves the last bar line for the item before it, and
-    // forward again shows the same bar line with the same number.
+    // Back from past the end is the last bar line again, with its number;
+    // the next step back leaves it, and forward again shows it the same.
+    ASSERT_FALSE(press(Viewer::kPreviousItemButton));
+    EXPECT_EQ(shownTexts(viewer_), atEnd);
+    EXPECT_EQ(viewer_.barCount(), 2);
     ASSERT_FALSE(press(Viewer::kPreviousItemButton));
     EXPECT_EQ(viewer_.barCount(), 1);
     EXPECT_EQ(viewer_.text(Viewer::kTypeText), "midinote");
@@ -250,6 +254,9 @@ TEST_F(ImportListViewerDialog, bar_steps_stop_on_bar_lines_and_beep_at_either_en
     }
     EXPECT_TRUE(press(Viewer::kForwardToBarButton));  // the last bar line ends the list
     EXPECT_EQ(viewer_.text(Viewer::kTypeText), "barline 2");
+    ASSERT_FALSE(press(Viewer::kBackToBarButton));  // from past the end onto it again
+    EXPECT_EQ(viewer_.text(Viewer::kTypeText), "barline 2");
+    EXPECT_EQ(viewer_.barCount(), 2);
 
     ASSERT_FALSE(press(Viewer::kBackToBarButton));
     EXPECT_EQ(viewer_.text(Viewer::kTypeText), "barline 1");
@@ -291,7 +298,12 @@ TEST_F(ImportListViewerDialog, up_and_down_move_between_strands_and_restart_the_
     EXPECT_EQ(viewer_.strandIndex(), 1);
     EXPECT_EQ(shownTexts(viewer_), onStrand1);
 
-    // Up from there is strand 0 again, from its first item.
+    // Up from there is strand 1 again, from its first item; then strand 0.
+    ASSERT_FALSE(press(Viewer::kPreviousStrandButton));
+    EXPECT_EQ(viewer_.strandIndex(), 1);
+    EXPECT_EQ(viewer_.barCount(), -1);
+    EXPECT_EQ(shownTexts(viewer_),
+              (std::vector<std::string>{"1", "clef", "Append", "2", "0", "0", ""}));
     ASSERT_FALSE(press(Viewer::kPreviousStrandButton));
     EXPECT_EQ(viewer_.strandIndex(), 0);
     EXPECT_EQ(viewer_.barCount(), -1);
@@ -344,12 +356,16 @@ TEST_F(ImportListViewerWithoutStrands, opens_in_the_error_state_and_every_move_b
     ASSERT_EQ(session_->strandCount(), 0);
     viewer_.startModal();
     const std::vector<std::string> error{"Error", "Error", "", "", "", "", ""};
+    // The bar steps show the current item even without a move: the empty one.
+    const std::vector<std::string> emptyItem{"Error", "Unknown", "Ignore", "0", "0", "0", ""};
     EXPECT_EQ(shownTexts(viewer_), error);
-    for (int id : {Viewer::kNextItemButton, Viewer::kPreviousItemButton,
-                   Viewer::kForwardToBarButton, Viewer::kBackToBarButton,
-                   Viewer::kNextStrandButton, Viewer::kPreviousStrandButton}) {
+    const std::pair<int, const std::vector<std::string>&> cases[] = {
+        {Viewer::kNextItemButton, error},     {Viewer::kPreviousItemButton, error},
+        {Viewer::kNextStrandButton, error},   {Viewer::kPreviousStrandButton, error},
+        {Viewer::kForwardToBarButton, emptyItem}, {Viewer::kBackToBarButton, emptyItem}};
+    for (const auto& [id, shown] : cases) {
         EXPECT_TRUE(press(id)) << id;
-        EXPECT_EQ(shownTexts(viewer_), error) << id;
+        EXPECT_EQ(shownTexts(viewer_), shown) << id;
         EXPECT_EQ(viewer_.strandIndex(), 0) << id;
         EXPECT_EQ(viewer_.barCount(), -1) << id;
     }

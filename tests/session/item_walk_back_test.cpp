@@ -88,15 +88,15 @@ TEST_F(ItemWalkBack, previous_item_walks_the_list_back_to_its_first_item) {
     EXPECT_TRUE(sameItem(item, forward[1]));
 }
 
-TEST_F(ItemWalkBack, after_running_off_the_end_one_step_back_is_the_item_before_the_last) {
+TEST_F(ItemWalkBack, after_running_off_the_end_one_step_back_is_the_last_item) {
     ASSERT_TRUE(session_->getFirstStrand());
     const std::vector<ImportItem> forward = forwardItems();  // ends with next failing
     ImportItem item{};
     EXPECT_FALSE(session_->getNextItem(&item));
     ASSERT_TRUE(session_->getPreviousItem(&item));
-    EXPECT_TRUE(sameItem(item, forward[forward.size() - 2]));
-    ASSERT_TRUE(session_->getNextItem(&item));
     EXPECT_TRUE(sameItem(item, forward.back()));
+    ASSERT_TRUE(session_->getPreviousItem(&item));
+    EXPECT_TRUE(sameItem(item, forward[forward.size() - 2]));
 }
 
 TEST_F(ItemWalkBack, previous_item_fails_without_a_list_or_a_buffer) {
@@ -129,11 +129,13 @@ TEST_F(ItemWalkBack, previous_strand_rebuilds_the_list_with_every_note_again) {
     EXPECT_TRUE(sameItems(forwardItems(), strand0));  // and the list is kept
 
     // Forward again after going back gives strand 1's list; past the last
-    // strand, one step back is the strand before the last.
+    // strand, one step back is the last strand, rebuilt.
     ASSERT_TRUE(session_->getNextStrand());
     EXPECT_TRUE(sameItems(forwardItems(), strand1));
     EXPECT_FALSE(session_->getNextStrand());
     EXPECT_FALSE(session_->getNextStrand());
+    ASSERT_TRUE(session_->getPreviousStrand());
+    EXPECT_TRUE(sameItems(forwardItems(), strand1));
     ASSERT_TRUE(session_->getPreviousStrand());
     EXPECT_TRUE(sameItems(forwardItems(), strand0));
 }
