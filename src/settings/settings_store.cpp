@@ -1,7 +1,11 @@
 #include "settings/settings_store.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -91,6 +95,39 @@ std::string temporaryPathBeside(const fs::path& target) {
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     return target.string() + ".tmp-" + std::to_string(ticks) + "-" +
            std::to_string(counter.fetch_add(1));
+}
+
+bool writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Creates a new file at path holding text, flushed to the disk before it
+// counts as written; a file that fails is removed again.
+bool writeNewFileDurably(const std::string& path, std::string_view text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const bool flushed = writeAll(fd, text) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (flushed && closed) return true;
+    ::unlink(path.c_str());
+    return false;
+}
+
+// Makes a rename in directory last across a crash. The file is already in
+// place and readable, so a directory that cannot be flushed does not undo
+// the save.
+void flushDirectory(const fs::path& directory) {
+    const std::string name = directory.empty() ? "." : directory.string();
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace
@@ -205,25 +242,19 @@ bool SettingsStore::save() const {
     std::string temporary;
     try {
         const fs::path target(path_);
+        const std::string text = serialise();
         std::error_code error;
         if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
         temporary = temporaryPathBeside(target);
-        const std::string text = serialise();
-        {
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-            if (!out) return false;
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            out.close();
-            if (out.fail()) {
-                fs::remove(temporary, error);
-                return false;
-            }
-        }
+        // Flushed before the rename, so that after a crash the target holds
+        // either the old text or the whole new one.
+        if (!writeNewFileDurably(temporary, text)) return false;
         fs::rename(temporary, target, error);
         if (error) {
             fs::remove(temporary, error);
             return false;
         }
+        flushDirectory(target.parent_path());
         return true;
     } catch (const std::exception&) {
         if (!temporary.empty()) {

@@ -30,9 +30,10 @@ public:
     // that is missing or not a decimal integer gives defaultValue.
     int32_t readInt(std::string_view section, std::string_view name, int32_t defaultValue) const;
     void writeInt(std::string_view section, std::string_view name, int32_t value);
-    // Writes a temporary file beside the target and renames it over the
-    // target, creating the directory when needed. Returns true on success;
-    // on failure the previous file is left as it was.
+    // Writes a temporary file beside the target, flushes it to the disk and
+    // renames it over the target (then flushes the directory), creating the
+    // directory when needed. Returns true when the file was replaced; on
+    // failure the previous file is left as it was.
     bool save() const;
 
 private:

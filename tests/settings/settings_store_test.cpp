@@ -10,7 +10,29 @@
 #include <iterator>
 #include <optional>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "support/smf_builder.h"
+
+namespace {
+
+// The files flushed by fsync in this test program, named as they were at the
+// flush.
+std::vector<std::string>& flushedFiles() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+}  // namespace
+
+// Stands in for the C library's fsync in this program to note what is flushed.
+extern "C" int fsync(int fd) {
+    std::error_code error;
+    flushedFiles().push_back(
+        std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error).string());
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -164,6 +186,18 @@ TEST(SettingsStore, save_creates_the_directory_and_leaves_only_the_file) {
     again.load();
     EXPECT_EQ(again.readInt("rhythm resolution", "swing", -1), 0);
     EXPECT_EQ(again.readInt("input resolution", "quantisation beat", 0), -7);
+}
+
+TEST(SettingsStore, save_flushes_the_new_file_before_the_rename_and_then_the_directory) {
+    vl::test::TempDir dir;
+    const std::string folder = fs::canonical(dir.path()).string();
+    vl::SettingsStore store(folder + "/vlmidiin.ini");
+    store.writeInt("s", "v", 1);
+    flushedFiles().clear();
+    ASSERT_TRUE(store.save());
+    ASSERT_EQ(flushedFiles().size(), 2u);
+    EXPECT_EQ(flushedFiles()[0].rfind(folder + "/vlmidiin.ini.tmp-", 0), 0u) << flushedFiles()[0];
+    EXPECT_EQ(flushedFiles()[1], folder);
 }
 
 TEST(SettingsStore, saving_keeps_what_others_wrote_in_the_file) {
