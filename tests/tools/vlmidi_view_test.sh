@@ -1,8 +1,8 @@
 #!/bin/bash
 # Command-line tests of "vlmidi view" (the import-lists dialog driven by a script, by commands on
 # standard input, and closed by the end of the input) and "vlmidi config" (the settings printed,
-# changed by flags and saved, and the dialog answered from standard input), each against its own
-# settings store.
+# changed by flags and saved, the dialog answered from standard input, and a store that cannot be
+# written), each against its own settings store.
 #
 #     vlmidi_view_test.sh PATH/TO/vlmidi PATH/TO/examples
 set -u
@@ -165,5 +165,26 @@ expect_status 3
 expect_line out "Cancelled: the settings are unchanged."
 run "config: nothing changed on cancel" config --show
 expect_line out "triplets: on"
+
+# --- config: a store that cannot be written -----------------------------------------------------
+
+# Its directory would lie below a regular file (which stops root too), or no directory is named at
+# all: nothing may claim that the settings were saved.
+printf 'x' >"$work/plain"
+unwritable="cannot save the settings to $work/plain/Tolvek Software/vlmidiin.ini: Not a directory"
+while IFS='|' read -r config_home home args reason; do
+    # shellcheck disable=SC2086 # the words are meant to split
+    XDG_CONFIG_HOME=$config_home HOME=$home feed "$args with the store at '$config_home'" \
+        $'ok\n' $args
+    expect_status 4
+    expect_empty out
+    expect_in err "vlmidi: config: $reason"
+done <<TABLE
+$work/plain|$HOME|config|$unwritable
+$work/plain|$HOME|config --live --beat 6|$unwritable
+||config --swing off|cannot save the settings: neither XDG_CONFIG_HOME nor HOME is an absolute path
+TABLE
+checks=$((checks + 1))
+[ "$(cat "$work/plain")" = x ] || fail "the regular file in the store's way was changed"
 
 finish_checks

@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "dialog_input.h"
 #include "exit_codes.h"
+#include "settings_file.h"
 #include "vlmidiin.h"
 
 namespace vl::cli {
@@ -169,25 +170,29 @@ int showSettings(const ConfigOptions& options) {
 }
 
 int changeSettings(const ConfigOptions& options) {
-    bool saved = false;
+    bool taken = false;
     std::string shown;
+    const SettingsSaveCheck check;
     const bool ran = runWithDialogInput(commandsFor(options), &shown, [&] {
-        saved = vlImportConfigure(nullptr, options.selector()) != 0;
+        taken = vlImportConfigure(nullptr, options.selector()) != 0;
     });
-    if (!ran || !saved) {
+    if (!ran || !taken) {
         std::fputs("vlmidi: config: the library did not take the settings\n", stderr);
         return kExitUsageError;
     }
+    if (const auto failure = check.failure()) return reportSettingsNotSaved(*failure);
     return showSettings(options);
 }
 
 // The dialog itself: in the terminal, or reading commands from standard input.
 int runDialog(const ConfigOptions& options) {
     vlImportSetDialogMode(kTerminalDialogs);
+    const SettingsSaveCheck check;
     if (vlImportConfigure(nullptr, options.selector()) == 0) {
         std::puts("Cancelled: the settings are unchanged.");
         return kExitCancelled;
     }
+    if (const auto failure = check.failure()) return reportSettingsNotSaved(*failure);
     std::puts("Settings saved.");
     return kExitSuccess;
 }

@@ -8,6 +8,7 @@ enum ExitCode : int {
     kExitUnreadableFile = 1,
     kExitUsageError = 2,
     kExitCancelled = 3,
+    kExitNotSaved = 4,  // the settings file could not be written
 };
 
 }  // namespace vl::cli

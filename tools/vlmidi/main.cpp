@@ -173,7 +173,8 @@ constexpr std::array kCommands{
         "The settings live in $XDG_CONFIG_HOME/Tolvek Software/vlmidiin.ini (without\n"
         "XDG_CONFIG_HOME, in ~/.config) and take effect at the next transcription.\n"
         "\n"
-        "Exit status: 0 done, 2 usage error or settings not taken, 3 dialog cancelled.\n",
+        "Exit status: 0 done, 2 usage error or settings not taken, 3 dialog cancelled,\n"
+        "4 settings file not written (the error names the file and the reason).\n",
         runConfigCommand,
     },
     Command{
