@@ -187,7 +187,8 @@ private:
     // through the strands of that track; dropped with the items.
     std::unique_ptr<StrandWalkIndex> walkIndex_;
     size_t itemPosition_ = 0;
-    // Index of the current strand; strands_.size() or more means none.
+    // Index of the current strand; strands_.size() once a step ran past the
+    // last one (a step back returns to it), SIZE_MAX for no strand at all.
     size_t strandPosition_ = SIZE_MAX;
     ImportItem voicingItem_{};
     TextListing listing_;
