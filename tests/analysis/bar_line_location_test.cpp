@@ -19,7 +19,7 @@
 #include "markers/marker_events.h"
 #include "markers/marker_text.h"
 #include "session/progress_reporter.h"
-#include "support/percent_cancelling_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -31,7 +31,6 @@ using test::listTrack;
 using test::metaBytes;
 using test::noteOff;
 using test::noteOn;
-using test::PercentCancellingHost;
 using test::Timed;
 using test::timeSig;
 using test::TrackBuilder;
@@ -342,7 +341,7 @@ TEST(BarLineLocation, BarGroupsBecomeLoneMarkersPastTheTieLimit) {
 
 // ---- Progress and cancel -----------------------------------------------------
 
-class BarLineLocationProgress : public test::PercentCancellingTest {};
+class BarLineLocationProgress : public test::HostTest {};
 
 MidiTrack threeBars() {
     return trackFromText("0 on 0 60, 96 off 0 60, 384 on 0 62, 480 off 0 62, 768 on 0 64, "
@@ -353,7 +352,7 @@ TEST_F(BarLineLocationProgress, CancelKeepsTheMarkersPlacedSoFar) {
     MidiTrack t = threeBars();
     // Six events: index i reports (i + 1) * 100 / 6 percent; index 3 is the
     // first at 60 or more, so the events at 0, 96 and 384 are walked.
-    PercentCancellingHost::cancelFromPercent = 60;
+    host.cancelFromPercent(60);
     bool cancelled = false;
     EXPECT_EQ(locateBarLinesInTrack(t, false, reporter, cancelled), 2u);
     EXPECT_TRUE(cancelled);
@@ -370,7 +369,7 @@ TEST_F(BarLineLocationProgress, WholeSetStepReportsCancel) {
 
     TrackSet again;
     again.appendTrack(threeBars());
-    PercentCancellingHost::cancelFromPercent = 0;
+    host.cancelFromPercent(0);
     EXPECT_FALSE(locateBarLines(again, false, reporter, "Locating bar-lines..."));
 }
 

@@ -15,7 +15,7 @@
 #include "analysis/track_text.h"
 #include "markers/marker_text.h"
 #include "session/progress_reporter.h"
-#include "support/percent_cancelling_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -25,7 +25,6 @@ using test::cc;
 using test::kBar;
 using test::noteOff;
 using test::noteOn;
-using test::PercentCancellingHost;
 using test::posAt;
 using test::TrackBuilder;
 using test::trackFromText;
@@ -307,13 +306,13 @@ TEST(DurationAssessment, TrackPassMatchesThePerNoteWalkOnRandomTracks) {
 
 // ---- Progress and cancel -----------------------------------------------------
 
-class DurationAssessmentProgress : public test::PercentCancellingTest {};
+class DurationAssessmentProgress : public test::HostTest {};
 
 TEST_F(DurationAssessmentProgress, CancelStopsTheTrackWhereItIs) {
     MidiTrack t = trackFromText("0 on 0 60, 96 off 0 60, 192 on 0 62, 288 off 0 62");
     scribble(t);
     // Four events: index 2 is the first at 75 percent.
-    PercentCancellingHost::cancelFromPercent = 75;
+    host.cancelFromPercent(75);
     EXPECT_FALSE(assessTrack(t, reporter));
     const Durations s{7777, 5555, true};
     const std::vector<Durations> expected = {{192, 96}, {192, 96}, s, s};
@@ -328,7 +327,7 @@ TEST_F(DurationAssessmentProgress, WholeSetStep) {
     EXPECT_EQ(set.tracks[0].events.front().duration2, 96);
     EXPECT_EQ(set.tracks[1].events.front().duration2, 48);
 
-    PercentCancellingHost::cancelFromPercent = 0;
+    host.cancelFromPercent(0);
     EXPECT_FALSE(assessDurations(set, reporter, "Reassessing MIDI note durations..."));
 }
 

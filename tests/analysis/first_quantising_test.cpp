@@ -19,7 +19,7 @@
 #include "analysis/track_operations.h"
 #include "markers/marker_events.h"
 #include "markers/marker_text.h"
-#include "platform/host_messages.h"
+#include "support/fake_host.h"
 #include "session/progress_reporter.h"
 #include "settings/resolution_settings.h"
 
@@ -493,46 +493,29 @@ TEST(FirstQuantisingTrack, OnlyAMovedEventCountsAsAChange) {
     EXPECT_EQ(listing(t), "0 on 0 60, 48 off 0 60, 48 on 0 62, 96 off 0 62");
 }
 
-// A host that answers "cancel" to detail reports whose text contains a given
-// piece (every detail report when the piece is empty) and keeps their texts.
-struct DetailHost {
-    static inline std::string cancelOn;
-    static inline std::vector<std::string> texts;
-    static intptr_t handle(void*, uint32_t, uintptr_t, intptr_t lparam) {
-        const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
-        if (r->line != 2) return 0;
-        const std::string text = r->text != nullptr ? r->text : "";
-        if (r->text != nullptr) texts.push_back(text);
-        return text.find(cancelOn) != std::string::npos ? 1 : 0;
-    }
-};
-
-class FirstQuantisingProgress : public testing::Test {
+class FirstQuantisingProgress : public test::HostTest {
 protected:
-    void SetUp() override {
-        DetailHost::texts.clear();
-        setHostMessageHandler(&DetailHost::handle);
-        progress.setTarget(reinterpret_cast<void*>(0x55), 0x8002);
-    }
-    void TearDown() override { setHostMessageHandler(nullptr); }
-
-    std::string run(const std::string& cancelOn) {
+    // The track's work after its step and item reports; the host cancels
+    // from the detail text cancelAt on, or from the first detail report
+    // when cancelAt is empty.
+    std::string run(const std::string& cancelAt) {
         MidiTrack t = parseTrack(kMixed);
-        DetailHost::cancelOn = "never";
-        progress.beginStep("First quantising MIDI events...", 1, "Track");
-        progress.item(0);
-        DetailHost::cancelOn = cancelOn;
-        firstQuantiseTrack(t, kGrid, ResolutionSettings{}, progress);
+        reporter.beginStep("First quantising MIDI events...", 1, "Track");
+        reporter.item(0);
+        if (cancelAt.empty())
+            host.cancelFromPercent(0);
+        else
+            host.cancelAtDetail(cancelAt);
+        firstQuantiseTrack(t, kGrid, ResolutionSettings{}, reporter);
         return listing(t);
     }
-
-    ProgressReporter progress;
 };
 
 TEST_F(FirstQuantisingProgress, EveryChannelIsNamedOnTheDetailLine) {
     EXPECT_EQ(run("never"), kMixedDone);
     std::vector<std::string> channels;
-    std::copy_if(DetailHost::texts.begin(), DetailHost::texts.end(), std::back_inserter(channels),
+    const std::vector<std::string> texts = host.detailTexts();
+    std::copy_if(texts.begin(), texts.end(), std::back_inserter(channels),
                  [](const std::string& s) { return s.find("MIDI channel") != std::string::npos; });
     ASSERT_EQ(channels.size(), 16u);
     EXPECT_EQ(channels.front(), "Track 1 of 1 - MIDI channel 1 ");
@@ -549,7 +532,7 @@ TEST_F(FirstQuantisingProgress, CancelInTheWholeTrackPassStopsMovingAndTrimming)
 TEST_F(FirstQuantisingProgress, CancelBetweenChannelsSkipsTheTrimming) {
     // Moved but not trimmed: the note-off moved back to 48 stays behind the
     // note-on already there.
-    EXPECT_EQ(run("MIDI channel 1 "),
+    EXPECT_EQ(run("Track 1 of 1 - MIDI channel 1 "),
               "0 on 0 60, 48 on 0 62, 48 off 0 60, 96 on 0 64, 98 off 0 62, 192 off 0 64");
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/track_text.h"
-#include "platform/host_messages.h"
+#include "support/fake_host.h"
 #include "session/progress_reporter.h"
 #include "support/track_listing.h"
 
@@ -76,42 +76,15 @@ TEST(IllegalEvents, DeletedEventsArePurgedEvenAtTheEnd) {
     for (const MidiEvent& e : t.events) EXPECT_FALSE(e.message.isDeletedMarker());
 }
 
-// A host that records the percentages of the detail line and asks to stop
-// once they reach a threshold, and from then on to every report, as a host
-// must after its user asked to stop.
-struct StoppingHost {
-    static inline int32_t stopFromPercent = 101;
-    static inline bool stopped = false;
-    static inline std::vector<int32_t> detailPercents;
-    static intptr_t handle(void*, uint32_t, uintptr_t, intptr_t lparam) {
-        const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
-        if (r->line != 2 || r->text != nullptr) return stopped ? 1 : 0;
-        detailPercents.push_back(r->percent);
-        stopped = stopped || r->percent >= stopFromPercent;
-        return stopped ? 1 : 0;
-    }
-};
-
-class IllegalEventsProgress : public ::testing::Test {
+class IllegalEventsProgress : public test::HostTest {
 protected:
-    void SetUp() override {
-        StoppingHost::detailPercents.clear();
-        StoppingHost::stopped = false;
-        setHostMessageHandler(&StoppingHost::handle);
-        progress.setTarget(reinterpret_cast<void*>(0x77), 0x8001);
-    }
-    void TearDown() override {
-        setHostMessageHandler(nullptr);
-        StoppingHost::stopFromPercent = 101;
-    }
-
     // Ten events; the note-ons at indices 2 and 7 are illegal.
     static MidiTrack tenEvents() {
         return trackFromText("0 on 0 60, 1 st b0 01, 2 on 0 60, 3 st b0 02, 4 st b0 03, "
                              "5 st b0 04, 6 st b0 05, 7 on 0 60, 8 st b0 06, 9 off 0 60");
     }
 
-    ProgressReporter progress;
+    ProgressReporter& progress = host.progress;
 };
 
 TEST_F(IllegalEventsProgress, EveryEventIsReported) {
@@ -119,7 +92,7 @@ TEST_F(IllegalEventsProgress, EveryEventIsReported) {
     EXPECT_EQ(eliminateIllegalEvents(t, progress), 2);
     // Ten events: index i reports (i + 1) x 10 percent; the purge reports
     // again, and the detail count is reset to 0 at the end.
-    const std::vector<int32_t>& seen = StoppingHost::detailPercents;
+    const std::vector<int32_t>& seen = host.detailPercents();
     ASSERT_GE(seen.size(), 11u);
     for (int32_t i = 0; i < 10; ++i) EXPECT_EQ(seen[static_cast<size_t>(i) + 1], (i + 1) * 10);
     EXPECT_EQ(t.size(), 8u);
@@ -129,14 +102,13 @@ TEST_F(IllegalEventsProgress, CancelStopsTheWalkAndThePurgeWhichTheNextPurgeFini
     // Index 4 is the first to report 50 percent: the illegal note-on at index
     // 2 is deleted by then, the one at index 7 has not been reached. The purge
     // is stopped at once, so the deleted-event marker stays until the next run.
-    StoppingHost::stopFromPercent = 50;
+    host.cancelFromPercent(50);
     MidiTrack t = tenEvents();
     EXPECT_EQ(eliminateIllegalEvents(t, progress), 1);
     EXPECT_EQ(trackText(t),
               "0 on 0 60, 1 st b0 01, 2 KQVLZZZ, 3 st b0 02, 4 st b0 03, 5 st b0 04, "
               "6 st b0 05, 7 on 0 60, 8 st b0 06, 9 off 0 60");
-    StoppingHost::stopFromPercent = 101;
-    StoppingHost::stopped = false;
+    host.stopCancelling();
     EXPECT_EQ(eliminateIllegalEvents(t, progress), 1);
     EXPECT_EQ(trackText(t),
               "0 on 0 60, 1 st b0 01, 3 st b0 02, 4 st b0 03, 5 st b0 04, 6 st b0 05, "
@@ -144,7 +116,7 @@ TEST_F(IllegalEventsProgress, CancelStopsTheWalkAndThePurgeWhichTheNextPurgeFini
 }
 
 TEST_F(IllegalEventsProgress, CancelAtTheFirstEventChangesNothing) {
-    StoppingHost::stopFromPercent = 0;
+    host.cancelFromPercent(0);
     MidiTrack t = tenEvents();
     const std::vector<Timed> before = listTrack(t);
     EXPECT_EQ(eliminateIllegalEvents(t, progress), 0);

@@ -20,7 +20,7 @@
 #include "analysis/track_text.h"
 #include "markers/marker_events.h"
 #include "session/progress_reporter.h"
-#include "support/percent_cancelling_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -32,7 +32,6 @@ using test::keySig;
 using test::listTrack;
 using test::noteOff;
 using test::noteOn;
-using test::PercentCancellingHost;
 using test::Timed;
 using test::timeSig;
 using test::TrackBuilder;
@@ -316,7 +315,7 @@ TEST(TieLocation, WholeSetStepStopsAtTheTrackBudget) {
 
 // ---- Progress and cancel ---------------------------------------------------------
 
-class TieLocationProgress : public test::PercentCancellingTest {};
+class TieLocationProgress : public test::HostTest {};
 
 MidiTrack noteOverThreeBarLines() {
     return prepare(trackFromText("192 on 0 60, 1344 off 0 60"));
@@ -328,7 +327,7 @@ TEST_F(TieLocationProgress, CancelKeepsThePiecesPlacedSoFar) {
     // index i reports (i + 1) * 100 / 6 percent, so the walk stops before the
     // bar marker at 768 (index 3, 66 percent).
     ASSERT_EQ(t.size(), 6u);
-    PercentCancellingHost::cancelFromPercent = 60;
+    host.cancelFromPercent(60);
     bool cancelled = false;
     EXPECT_EQ(markTiesInTrack(t, reporter, cancelled), 2u);
     EXPECT_TRUE(cancelled);
@@ -358,7 +357,7 @@ TEST_F(TieLocationProgress, WholeSetStepSumsTheTracksAndReportsCancel) {
 
     TrackSet again;
     again.appendTrack(noteOverThreeBarLines());
-    PercentCancellingHost::cancelFromPercent = 0;
+    host.cancelFromPercent(0);
     vl::markTies(again, reporter, "Locating ties across bar lines...", &cancelled);
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(again.tracks[0].size(), 6u);

@@ -15,7 +15,7 @@
 #include "analysis/track_step_driver.h"
 #include "analysis/track_text.h"
 #include "session/progress_reporter.h"
-#include "support/percent_cancelling_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -28,7 +28,6 @@ using test::kDeleted;
 using test::listTrack;
 using test::noteOff;
 using test::noteOn;
-using test::PercentCancellingHost;
 using test::posAt;
 using test::propOff;
 using test::propOn;
@@ -376,10 +375,9 @@ TEST(TrackOperationsPurge, CancelLeavesTheRestForTheNextPurge) {
     // first at 60 or more.
     size_t removed = 0;
     {
-        PercentCancellingHost host(60);
-        ProgressReporter reporter;
-        reporter.setTarget(PercentCancellingHost::window(), PercentCancellingHost::kMessage);
-        EventProgress progress(reporter, t.size());
+        test::FakeHost host;
+        host.cancelFromPercent(60);
+        EventProgress progress(host.progress, t.size());
         removed = purgeDeleted(t, &progress);
     }
     EXPECT_EQ(removed, 1u);

@@ -17,9 +17,8 @@
 #include "analysis/duration_assessment.h"
 #include "analysis/track_operations.h"
 #include "markers/marker_events.h"
-#include "notation/text_cancelling_host.h"
 #include "session/progress_reporter.h"
-#include "support/recording_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -366,21 +365,19 @@ TrackSet twoSpreadChords() {
 }
 
 TEST(ChordStructureStep, ReportsEachStrandAndEndsWithABlankDetailLine) {
-    vltest::RecordingHost host;
-    ProgressReporter progress;
-    progress.setTarget(vltest::RecordingHost::window(), vltest::RecordingHost::kMessage);
+    test::FakeHost host;
     TrackSet set = twoSpreadChords();
     // The middle record names a track that does not exist: skipped, not reported.
     const std::vector<Strand> strands{{0, 0, 0, {}}, {7, 9, 0, {}}, {0, 1, 0, {}}};
 
-    EXPECT_TRUE(confirmChords(set, strands, progress));
+    EXPECT_TRUE(confirmChords(set, strands, host.progress));
 
     EXPECT_EQ(host.stepCaptions(), std::vector<std::string>{"Confirming chord structure..."});
     const std::vector<std::string> details{"Strand 1 of 3", "Strand 1 of 3", "Strand 1 of 3",
                                            " "};
     EXPECT_EQ(host.detailTexts(), details);
     ASSERT_FALSE(host.reports().empty());
-    const vltest::RecordedReport& last = host.reports().back();
+    const test::HostReport& last = host.reports().back();
     EXPECT_EQ(last.line, 2);
     EXPECT_EQ(last.percent, 0);
     EXPECT_EQ(last.text, " ");
@@ -388,7 +385,8 @@ TEST(ChordStructureStep, ReportsEachStrandAndEndsWithABlankDetailLine) {
 }
 
 TEST(ChordStructureStep, ACancelStopsBetweenStrands) {
-    test::TextCancellingHost host("Strand 2 of 2");
+    test::FakeHost host;
+    host.cancelAtDetail("Strand 2 of 2");
     TrackSet set = twoSpreadChords();
     const std::vector<Strand> strands{{0, 0, 0, {}}, {1, 1, 0, {}}};
     for (MidiEvent& e : set.tracks[1].events)

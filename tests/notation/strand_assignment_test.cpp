@@ -24,9 +24,8 @@
 #include "markers/marker_text.h"
 #include "midi/midi_file_header.h"
 #include "midi/midi_file_reader.h"
-#include "notation/text_cancelling_host.h"
 #include "session/progress_reporter.h"
-#include "support/recording_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -235,7 +234,7 @@ TEST(StrandAssignment, RecordsFollowTracksThenChannels) {
 
 // ---- Progress and cancel -------------------------------------------------------
 
-std::vector<std::string> strandDetailTexts(const vltest::RecordingHost& host) {
+std::vector<std::string> strandDetailTexts(const test::FakeHost& host) {
     std::vector<std::string> out;
     for (const std::string& text : host.detailTexts())
         if (text.find(" - MIDI channel ") != std::string::npos) out.push_back(text);
@@ -277,12 +276,10 @@ TEST(StrandAssignmentProgress, DetailTextsForEachAttempt) {
                       "Track 1 of 2 - MIDI channel 4 - Strand 2",
                       "Track 1 of 2 - MIDI channel 5 - Strand 2"}});
     for (Case& c : cases) {
-        vltest::RecordingHost host;
-        ProgressReporter progress;
-        progress.setTarget(vltest::RecordingHost::window(), vltest::RecordingHost::kMessage);
+        test::FakeHost host;
         TrackSet set = setOf(std::move(c.tracks));
         std::vector<Strand> strands;
-        EXPECT_EQ(assignStrands(set, strands, progress, kCaption, ResolutionSettings{}), c.strands);
+        EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, ResolutionSettings{}), c.strands);
         EXPECT_EQ(host.stepCaptions(), std::vector<std::string>{std::string(kCaption)});
         EXPECT_EQ(strandDetailTexts(host), c.details);
     }
@@ -296,7 +293,8 @@ MidiTrack melody(int notes, uint8_t channel = 0) {
 }
 
 TEST(StrandAssignmentProgress, CancelAtATrackKeepsTheStrandsMadeSoFar) {
-    test::TextCancellingHost host("Track 2 of 2");
+    test::FakeHost host;
+    host.cancelAtDetail("Track 2 of 2");
     TrackSet set = setOf({TrackBuilder()
                               .at(0, noteOn(0, 60))
                               .at(48, noteOn(0, 64))
@@ -312,8 +310,9 @@ TEST(StrandAssignmentProgress, CancelAtATrackKeepsTheStrandsMadeSoFar) {
 }
 
 TEST(StrandAssignmentProgress, CancelInsideAWalkEndsItWithWhatTheStrandGot) {
-    // 20 events: the note-on at place 10 is the first reported at 55 percent
-    test::TextCancellingHost host("", 50);
+    // 20 events: place 9, the fifth note's note-off, reports 50 percent
+    test::FakeHost host;
+    host.cancelFromPercent(50);
     TrackSet set = setOf({melody(10), melody(2)});
     std::vector<Strand> strands;
     EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, ResolutionSettings{}), -1);

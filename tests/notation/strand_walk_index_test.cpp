@@ -19,8 +19,9 @@
 #include "markers/marker_text.h"
 #include "notation/annotated_track.h"
 #include "notation/item_builder.h"
+#include "platform/host_messages.h"
 #include "session/import_session.h"
-#include "support/percent_cancelling_host.h"
+#include "support/fake_host.h"
 
 namespace vl {
 namespace {
@@ -261,18 +262,18 @@ TEST(StrandWalkIndexSession, an_edit_during_the_walk_ends_it) {
 
 // ---- Progress over events ------------------------------------------------------
 
-using EventProgressTest = test::PercentCancellingTest;
+using EventProgressTest = test::HostTest;
 
-// Reports a walk over `count` events visiting `indices`; the indices reported.
-std::vector<size_t> reportedIndices(ProgressReporter& reporter, size_t count,
-                                    const std::vector<size_t>& indices) {
+// Reports a walk over `count` events visiting `indices` through reporter;
+// the indices reported (host answers "cancel" to any report meanwhile).
+std::vector<size_t> reportedIndices(test::FakeHost& host, ProgressReporter& reporter,
+                                    size_t count, const std::vector<size_t>& indices) {
     std::vector<size_t> reported;
+    host.cancelFromPercent(0);
     EventProgress events(reporter, count);
-    for (const size_t i : indices) {
-        test::PercentCancellingHost::cancelFromPercent = 0;  // any report answers "cancel"
+    for (const size_t i : indices)
         if (events.cancelledAt(i)) reported.push_back(i);
-    }
-    test::PercentCancellingHost::cancelFromPercent = 101;
+    host.stopCancelling();
     return reported;
 }
 
@@ -284,19 +285,19 @@ std::vector<size_t> upTo(size_t n) {
 
 TEST_F(EventProgressTest, reports_every_event_to_a_listening_host_and_nothing_otherwise) {
     const std::vector<size_t> jumps = {0, 5, 9, 10, 250, 251, 999, 100};
-    EXPECT_EQ(reportedIndices(reporter, 1000, jumps), jumps);
-    EXPECT_EQ(reportedIndices(reporter, 1, {0}), std::vector<size_t>{0});
-    EXPECT_EQ(reportedIndices(reporter, 100000, upTo(100000)).size(), 100000u);
+    EXPECT_EQ(reportedIndices(host, reporter, 1000, jumps), jumps);
+    EXPECT_EQ(reportedIndices(host, reporter, 1, {0}), std::vector<size_t>{0});
+    EXPECT_EQ(reportedIndices(host, reporter, 100000, upTo(100000)).size(), 100000u);
 
     ProgressReporter noWindow;
-    noWindow.setTarget(nullptr, test::PercentCancellingHost::kMessage);
-    EXPECT_TRUE(reportedIndices(noWindow, 1000, jumps).empty());
+    noWindow.setTarget(nullptr, test::FakeHost::kMessage);
+    EXPECT_TRUE(reportedIndices(host, noWindow, 1000, jumps).empty());
     setHostMessageHandler(nullptr);
-    EXPECT_TRUE(reportedIndices(reporter, 1000, jumps).empty());
+    EXPECT_TRUE(reportedIndices(host, reporter, 1000, jumps).empty());
 }
 
 TEST_F(EventProgressTest, a_cancel_stops_the_walk_at_the_event_whose_percentage_asked_it) {
-    test::PercentCancellingHost::cancelFromPercent = 37;
+    host.cancelFromPercent(37);
     WalkProgress walk(reporter, 1000);
     size_t stoppedAt = 0;
     for (size_t i = 0; i < 1000; ++i) {

@@ -19,7 +19,7 @@
 #include "notation/strand_notes.h"
 #include "notation/triplets_and_swing.h"
 #include "session/progress_reporter.h"
-#include "support/percent_cancelling_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -126,7 +126,7 @@ TEST(SwingStrandOrder, StepEqualsStrandByStrandWalks) {
 
 // ---- Cancelling a strand walk ------------------------------------------------
 
-class SwingWalkCancel : public test::PercentCancellingTest {};
+class SwingWalkCancel : public test::HostTest {};
 
 TEST_F(SwingWalkCancel, CancelStopsAtTheEventWhereItsPercentageIsReported) {
     // Late notes in every bar: a walk cancelled at 50 percent leaves the
@@ -142,7 +142,7 @@ TEST_F(SwingWalkCancel, CancelStopsAtTheEventWhereItsPercentageIsReported) {
     set.appendTrack(trackOf(notes));
     const std::vector<EventState> before = stateOf(set.tracks[0]);
     const size_t events = before.size();
-    test::PercentCancellingHost::cancelFromPercent = 50;
+    host.cancelFromPercent(50);
     EXPECT_EQ(analyseSwing(set, {{0, 0, 0, {}}}, QuantisationSettings(), reporter), 1);
     // The first event whose percentage reaches 50 is where the walk stopped.
     size_t stop = 0;

@@ -21,7 +21,7 @@
 #include "markers/marker_text.h"
 #include "notation/strand_notes.h"
 #include "session/progress_reporter.h"
-#include "support/percent_cancelling_host.h"
+#include "support/fake_host.h"
 #include "support/track_listing.h"
 
 namespace vl {
@@ -301,7 +301,7 @@ TEST(TripletsAndSwingDriver, RunsEveryStrandWhoseTrackExists) {
 
 // ---- Cancelling and robustness -------------------------------------------------
 
-class TripletsAndSwingProgress : public test::PercentCancellingTest {};
+class TripletsAndSwingProgress : public test::HostTest {};
 
 TEST_F(TripletsAndSwingProgress, CancelStopsTheStrandAndTheStep) {
     // A rejected group early in the track and the same group three bars later.
@@ -314,7 +314,7 @@ TEST_F(TripletsAndSwingProgress, CancelStopsTheStrandAndTheStep) {
     TrackSet set;
     set.appendTrack(strandTrack(notes));
     const std::vector<Strand> strands = {{0, 0, 0, {}}, {0, 0, 0, {}}};
-    test::PercentCancellingHost::cancelFromPercent = 50;
+    host.cancelFromPercent(50);
     EXPECT_EQ(analyseTriplets(set, strands, semiquaverGrid(), reporter), 1);
     const std::vector<Onset> got = onsets(set.tracks[0]);
     ASSERT_EQ(got.size(), 8u);

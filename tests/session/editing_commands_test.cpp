@@ -12,7 +12,7 @@
 #include "interface/export_guard.h"
 #include "markers/marker_events.h"
 #include "notation/strand_assignment.h"
-#include "support/recording_host.h"
+#include "support/fake_host.h"
 #include "support/smf_builder.h"
 #include "support/track_listing.h"
 
@@ -20,7 +20,7 @@ namespace vl {
 namespace {
 
 using test::SmfBuilder;
-using vltest::RecordingHost;
+using test::FakeHost;
 
 // Two bars of 4/4 starting 48 ticks late; track 2 repeats track 1 on another
 // channel; track 1 ends early and has a stray note-off.
@@ -66,7 +66,7 @@ test::Bytes delayedSong() {
 class EditingCommands : public ::testing::Test {
 protected:
     EditingCommands() : app_(dir_.path() + "/settings.ini") {
-        app_.setHostWindow(RecordingHost::window(), RecordingHost::kMessage);
+        app_.setHostWindow(FakeHost::window(), FakeHost::kMessage);
     }
 
     std::unique_ptr<ImportSession> open(const test::Bytes& bytes) {
@@ -78,7 +78,7 @@ protected:
 
     test::TempDir dir_;
     ImportFilterApp app_;
-    RecordingHost host_;
+    FakeHost host_;
     std::vector<std::unique_ptr<test::TempFile>> files_;
 };
 
@@ -240,7 +240,7 @@ TEST_F(EditingCommands, restore_level_shows_the_commands_own_titles) {
     for (const TitleCase& c : cases) {
         auto s = open(delayedSong());
         c.level(*s);
-        host_.clear();
+        host_.clearReports();
         c.command(*s);
         EXPECT_EQ(host_.stepCaptions(), c.titles) << c.name;
     }

@@ -4,18 +4,18 @@
 
 #include "midi/live_input.h"
 #include "session/import_session.h"
-#include "support/recording_host.h"
+#include "support/fake_host.h"
 #include "support/smf_builder.h"
 
 namespace vl {
 namespace {
 
-using vltest::RecordingHost;
+using test::FakeHost;
 
 class TranscriptionDriver : public ::testing::Test {
 protected:
     TranscriptionDriver() : app_(dir_.path() + "/settings.ini") {
-        app_.setHostWindow(RecordingHost::window(), RecordingHost::kMessage);
+        app_.setHostWindow(FakeHost::window(), FakeHost::kMessage);
     }
 
     std::unique_ptr<ImportSession> liveSession(int tracks) {
@@ -26,7 +26,7 @@ protected:
 
     test::TempDir dir_;
     ImportFilterApp app_;
-    RecordingHost host_;
+    FakeHost host_;
 };
 
 const std::vector<std::string> kCaptionsWithoutStrands = {
@@ -76,7 +76,7 @@ class CancelledTranscription : public TranscriptionDriver,
 TEST_P(CancelledTranscription, returns_minus_one_at_the_next_cancel_test) {
     const CancelCase& c = GetParam();
     auto s = liveSession(2);
-    host_.cancelFrom(c.cancelFrom);
+    host_.cancelAtCaption(c.cancelFrom);
     EXPECT_EQ(s->initialise(), -1);
     const auto captions = host_.stepCaptions();
     ASSERT_EQ(captions.size(), c.captionsSeen);
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TranscriptionDriver, without_a_host_window_nothing_is_sent_and_nothing_cancels) {
     app_.setHostWindow(nullptr, 0);
-    host_.cancelFrom("Locating bar-lines...");
+    host_.cancelAtCaption("Locating bar-lines...");
     auto s = liveSession(1);
     EXPECT_EQ(s->initialise(), 0);
     EXPECT_TRUE(host_.reports().empty());
@@ -118,9 +118,9 @@ TEST_F(TranscriptionDriver, a_second_run_keeps_the_state_and_skips_delay_removal
 
 TEST_F(TranscriptionDriver, a_session_recovers_from_a_cancelled_run) {
     auto s = liveSession(1);
-    host_.cancelFrom("Locating bar-lines...");
+    host_.cancelAtCaption("Locating bar-lines...");
     EXPECT_EQ(s->initialise(), -1);
-    RecordingHost fresh;  // answers 0 again
+    host_.stopCancelling();
     EXPECT_EQ(s->initialise(), 0);
 }
 
