@@ -11,52 +11,23 @@
 #include <vector>
 
 #include "platform/host_messages.h"
+#include "support/fake_host.h"
 
 namespace {
 
-struct Seen {
-    void* window;
-    uint32_t message;
-    uintptr_t wparam;
-    int32_t zero0, zero1, line, percent;
-    std::optional<std::string> text;
-};
+using vl::test::FakeHost;
 
-// A host window procedure that records every report and answers with reply.
-struct Host {
-    static inline std::vector<Seen> seen;
-    static inline intptr_t reply = 0;
+constexpr uint32_t kMessage = FakeHost::kMessage;
 
-    static intptr_t handle(void* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-        const auto* r = reinterpret_cast<const VlProgressReport*>(lparam);
-        seen.push_back(Seen{window, message, wparam, r->zero0, r->zero1, r->line, r->percent,
-                            r->text != nullptr ? std::optional<std::string>(r->text)
-                                               : std::nullopt});
-        return reply;
-    }
-};
-
-void* const kWindow = reinterpret_cast<void*>(0x5150);
-constexpr uint32_t kMessage = 0x8001;
-
-class ProgressReporterTest : public ::testing::Test {
+class ProgressReporterTest : public vl::test::HostTest {
 protected:
-    ProgressReporterTest() {
-        Host::seen.clear();
-        Host::reply = 0;
-        vl::setHostMessageHandler(&Host::handle);
-        reporter.setTarget(kWindow, kMessage);
-    }
-    ~ProgressReporterTest() override { vl::setHostMessageHandler(nullptr); }
-
+    const std::vector<vl::test::HostReport>& seen() const { return host.reports(); }
     std::vector<int32_t> percentsOnLine(int32_t line) const {
         std::vector<int32_t> result;
-        for (const Seen& s : Host::seen)
+        for (const vl::test::HostReport& s : seen())
             if (s.line == line) result.push_back(s.percent);
         return result;
     }
-
-    vl::ProgressReporter reporter;
 };
 
 TEST_F(ProgressReporterTest, record_fields_sit_where_the_host_reads_them) {
@@ -71,23 +42,16 @@ TEST_F(ProgressReporterTest, a_step_of_four_tracks_reports_in_order) {
     reporter.beginStep("Locating bar lines", 4, "Track");
     for (uint32_t i = 0; i < 4; ++i) reporter.item(i);
 
-    ASSERT_EQ(Host::seen.size(), 10u);
-    for (const Seen& s : Host::seen) {
-        EXPECT_EQ(s.window, kWindow);
-        EXPECT_EQ(s.message, kMessage);
-        EXPECT_EQ(s.wparam, 0u);
-        EXPECT_EQ(s.zero0, 0);
-        EXPECT_EQ(s.zero1, 0);
-    }
+    ASSERT_EQ(seen().size(), 10u);  // window, message and zero fields: the host checks them
     // begin step: the caption on the step line, then the first item's detail text.
-    EXPECT_EQ(Host::seen[0].line, 1);
-    EXPECT_EQ(Host::seen[0].text, "Locating bar lines");
-    EXPECT_EQ(Host::seen[1].line, 2);
-    EXPECT_EQ(Host::seen[1].text, "Track 1 of 4");
+    EXPECT_EQ(seen()[0].line, 1);
+    EXPECT_EQ(seen()[0].text, "Locating bar lines");
+    EXPECT_EQ(seen()[1].line, 2);
+    EXPECT_EQ(seen()[1].text, "Track 1 of 4");
     // each item: a step line without text, then its detail text.
     for (uint32_t i = 0; i < 4; ++i) {
-        const Seen& step = Host::seen[2 + 2 * i];
-        const Seen& detail = Host::seen[3 + 2 * i];
+        const vl::test::HostReport& step = seen()[2 + 2 * i];
+        const vl::test::HostReport& detail = seen()[3 + 2 * i];
         EXPECT_EQ(step.line, 1);
         EXPECT_FALSE(step.text.has_value());
         EXPECT_EQ(detail.line, 2);
@@ -102,12 +66,12 @@ TEST_F(ProgressReporterTest, a_step_of_four_tracks_reports_in_order) {
 
 TEST_F(ProgressReporterTest, a_step_without_items_has_an_empty_detail_text) {
     reporter.beginStep("Removing delay", 0, "Track");
-    ASSERT_EQ(Host::seen.size(), 2u);
-    EXPECT_EQ(Host::seen[1].line, 2);
-    EXPECT_EQ(Host::seen[1].text, "");
+    ASSERT_EQ(seen().size(), 2u);
+    EXPECT_EQ(seen()[1].line, 2);
+    EXPECT_EQ(seen()[1].text, "");
     reporter.item(3);
     EXPECT_EQ(reporter.detailText(), "");
-    EXPECT_EQ(Host::seen.back().text, "");
+    EXPECT_EQ(seen().back().text, "");
 }
 
 TEST_F(ProgressReporterTest, percentages_follow_index_and_count_without_overflow) {
@@ -122,27 +86,27 @@ TEST_F(ProgressReporterTest, percentages_follow_index_and_count_without_overflow
     for (const Case& c : cases) {
         reporter.setStepCount(c.count);
         reporter.setStepIndex(c.index);
-        EXPECT_EQ(Host::seen.back().line, 1);
-        EXPECT_EQ(Host::seen.back().percent, c.percent) << c.index << " of " << c.count;
-        EXPECT_FALSE(Host::seen.back().text.has_value());
+        EXPECT_EQ(seen().back().line, 1);
+        EXPECT_EQ(seen().back().percent, c.percent) << c.index << " of " << c.count;
+        EXPECT_FALSE(seen().back().text.has_value());
     }
 }
 
 TEST_F(ProgressReporterTest, detail_counts_drive_the_detail_line) {
     reporter.beginStep("Quantising", 2, "Track");
     reporter.item(1);
-    Host::seen.clear();
+    host.clearReports();
     reporter.setDetailCount(4);
     for (uint32_t j = 0; j < 4; ++j) reporter.detailItem(j);
     reporter.setDetailCount(0);
     EXPECT_EQ(percentsOnLine(1), std::vector<int32_t>{});
     EXPECT_EQ(percentsOnLine(2), (std::vector<int32_t>{25, 25, 50, 75, 100, 0}));
-    for (const Seen& s : Host::seen) EXPECT_FALSE(s.text.has_value());
+    for (const vl::test::HostReport& s : seen()) EXPECT_FALSE(s.text.has_value());
     // a new item starts again at detail index 0
     reporter.setDetailCount(4);
     reporter.detailItem(2);
     reporter.item(1);
-    EXPECT_EQ(Host::seen.back().percent, 25);
+    EXPECT_EQ(seen().back().percent, 25);
 }
 
 TEST_F(ProgressReporterTest, detail_suffixes_follow_the_item_text) {
@@ -169,8 +133,8 @@ TEST_F(ProgressReporterTest, detail_suffixes_follow_the_item_text) {
         else
             reporter.detailTextWithSuffix(c.pattern, c.a);
         EXPECT_EQ(reporter.detailText(), c.expected) << c.pattern;
-        EXPECT_EQ(Host::seen.back().line, 2);
-        EXPECT_EQ(Host::seen.back().text, c.expected);
+        EXPECT_EQ(seen().back().line, 2);
+        EXPECT_EQ(seen().back().text, c.expected);
     }
     // the suffix is not kept: the next item's text is plain again
     reporter.item(3);
@@ -180,56 +144,58 @@ TEST_F(ProgressReporterTest, detail_suffixes_follow_the_item_text) {
 TEST_F(ProgressReporterTest, every_reply_overwrites_the_cancel_request) {
     reporter.beginStep("Tying notes", 3, "Track");
     EXPECT_EQ(reporter.cancelled(), 0u);
-    Host::reply = 1;
+    host.replyWith(1);
     EXPECT_EQ(reporter.item(0), 1u);
     EXPECT_EQ(reporter.cancelled(), 1u);
     EXPECT_EQ(reporter.detailItem(0), 1u);
-    Host::reply = 0;
+    host.stopCancelling();
     EXPECT_EQ(reporter.setStepIndex(1), 0u);
     EXPECT_EQ(reporter.cancelled(), 0u);
     // a reply whose low 32 bits are zero still asks to stop
-    Host::reply = static_cast<intptr_t>(INTPTR_MAX & ~static_cast<intptr_t>(UINT32_MAX));
-    if (Host::reply != 0) {
+    const auto highBitsOnly =
+        static_cast<intptr_t>(INTPTR_MAX & ~static_cast<intptr_t>(UINT32_MAX));
+    host.replyWith(highBitsOnly);
+    if (highBitsOnly != 0) {
         EXPECT_NE(reporter.item(1), 0u);
         EXPECT_NE(reporter.cancelled(), 0u);
     }
-    Host::reply = 7;
+    host.replyWith(7);
     reporter.setDetailCount(2);
     EXPECT_EQ(reporter.cancelled(), 7u);
 }
 
 TEST_F(ProgressReporterTest, set_target_clears_the_step_and_the_cancel_request) {
-    Host::reply = 1;
+    host.replyWith(1);
     reporter.beginStep("Tying notes", 3, "Track");
     reporter.item(1);
     ASSERT_EQ(reporter.cancelled(), 1u);
-    reporter.setTarget(kWindow, kMessage + 1);
+    host.expectMessage(kMessage + 1);
+    reporter.setTarget(FakeHost::window(), kMessage + 1);
     EXPECT_EQ(reporter.cancelled(), 0u);
     EXPECT_EQ(reporter.caption(), "");
     EXPECT_EQ(reporter.message(), kMessage + 1);
-    Host::seen.clear();
+    host.clearReports();
     reporter.setStepIndex(0);
-    ASSERT_EQ(Host::seen.size(), 1u);
-    EXPECT_EQ(Host::seen[0].percent, 0);  // count 0 after the reset
-    EXPECT_EQ(Host::seen[0].message, kMessage + 1);
+    ASSERT_EQ(seen().size(), 1u);
+    EXPECT_EQ(seen()[0].percent, 0);  // count 0 after the reset
     reporter.detailTextWithSuffix(" channel %d", 2);
     EXPECT_EQ(reporter.detailText(), " channel 2");  // no item format any more
 }
 
 TEST_F(ProgressReporterTest, nothing_is_sent_without_a_window_or_without_a_handler) {
-    Host::reply = 1;
+    host.replyWith(1);
     reporter.setTarget(nullptr, kMessage);
     EXPECT_EQ(reporter.beginStep("Step", 2, "Track"), 0u);
     EXPECT_EQ(reporter.item(1), 0u);
     EXPECT_EQ(reporter.detailTextWithSuffix(" %d", 1), 0u);
     EXPECT_EQ(reporter.cancelled(), 0u);
-    EXPECT_TRUE(Host::seen.empty());
+    EXPECT_TRUE(seen().empty());
     EXPECT_EQ(reporter.detailText(), "Track 2 of 2 1");  // texts are still kept
 
-    reporter.setTarget(kWindow, kMessage);
+    reporter.setTarget(FakeHost::window(), kMessage);
     vl::setHostMessageHandler(nullptr);
     EXPECT_EQ(reporter.item(0), 0u);
-    EXPECT_TRUE(Host::seen.empty());
+    EXPECT_TRUE(seen().empty());
 }
 
 TEST(HostMessages, send_passes_window_message_zero_and_the_record_address) {
@@ -240,16 +206,16 @@ TEST(HostMessages, send_passes_window_message_zero_and_the_record_address) {
                                  intptr_t lparam) -> intptr_t {
         ++calls;
         received = reinterpret_cast<const VlProgressReport*>(lparam);
-        return window == kWindow && message == 42 && wparam == 0 ? 9 : -1;
+        return window == FakeHost::window() && message == 42 && wparam == 0 ? 9 : -1;
     });
     const VlProgressReport report{0, 0, 2, 50, "x"};
-    EXPECT_EQ(vl::sendHostMessage(kWindow, 42, report), 9);
+    EXPECT_EQ(vl::sendHostMessage(FakeHost::window(), 42, report), 9);
     EXPECT_EQ(received, &report);
     EXPECT_EQ(vl::sendHostMessage(nullptr, 42, report), 0);
     EXPECT_EQ(calls, 1);
     vl::setHostMessageHandler(nullptr);
     EXPECT_EQ(vl::hostMessageHandler(), nullptr);
-    EXPECT_EQ(vl::sendHostMessage(kWindow, 42, report), 0);
+    EXPECT_EQ(vl::sendHostMessage(FakeHost::window(), 42, report), 0);
     EXPECT_EQ(calls, 1);
 }
 

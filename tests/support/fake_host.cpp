@@ -26,13 +26,14 @@ void FakeHost::stopCancelling() {
     detail_.reset();
     percent_ = 101;
     cancelling_ = false;
+    reply_ = 0;
 }
 
 intptr_t FakeHost::handle(void* window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     EXPECT_EQ(window, FakeHost::window());
-    EXPECT_EQ(message, kMessage);
     EXPECT_EQ(wparam, 0u);
     if (active == nullptr || lparam == 0) return 0;
+    EXPECT_EQ(message, active->message_);
     return active->answer(*reinterpret_cast<const VlProgressReport*>(lparam));
 }
 
@@ -46,6 +47,7 @@ intptr_t FakeHost::answer(const VlProgressReport& report) {
     cancelling_ = cancelling_ || (step && r.text && r.text == caption_) ||
                   (!step && r.text && r.text == detail_) ||
                   (!step && !r.text && r.percent >= percent_);
+    if (reply_ != 0) return reply_;
     return cancelling_ ? 1 : 0;
 }
 

@@ -38,8 +38,13 @@ public:
     void cancelAtCaption(std::string caption) { caption_ = std::move(caption); }
     void cancelAtDetail(std::string text) { detail_ = std::move(text); }
     void cancelFromPercent(int32_t percent) { percent_ = percent; }
+    // Answers reply to every report from now on (a reporter's own tests
+    // try replies of every width); 0 with stopCancelling.
+    void replyWith(intptr_t reply) { reply_ = reply; }
     // Answers 0 again, with no condition left.
     void stopCancelling();
+    // The message number the reports must carry (kMessage unless set).
+    void expectMessage(uint32_t message) { message_ = message; }
 
     const std::vector<HostReport>& reports() const { return reports_; }
     void clearReports() { reports_.clear(); }
@@ -61,6 +66,8 @@ private:
     std::optional<std::string> detail_;
     int32_t percent_ = 101;
     bool cancelling_ = false;
+    intptr_t reply_ = 0;
+    uint32_t message_ = kMessage;
 };
 
 // A test with a host installed; `reporter` sends to it.
