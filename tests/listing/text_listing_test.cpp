@@ -15,6 +15,7 @@
 #include "interface/export_guard.h"
 #include "listing/event_line_text.h"
 #include "session/import_session.h"
+#include "support/golden.h"
 #include "support/smf_builder.h"
 #include "vlmidiin.h"
 
@@ -25,18 +26,24 @@ using test::Bytes;
 using test::SmfBuilder;
 
 constexpr size_t kChunks = 7;
-// One listed line: its type and chunks 0 to 6, nullptr where the chunk is null.
-struct ListedLine {
-    int type;
-    std::array<const char*, kChunks> chunks;
-};
 
-// The same as read back; a null chunk reads as kNull.
+// One line as read back: its type and chunks 0 to 6, kNull for a null chunk.
 constexpr const char* kNull = "<null>";
 struct ReadLine {
     int type = -1;
     std::array<std::string, kChunks> chunks;
 };
+
+// The lines as text, one per line: the type, then every chunk after a "|".
+std::string linesText(const std::vector<ReadLine>& lines) {
+    std::string out;
+    for (const ReadLine& line : lines) {
+        out += std::to_string(line.type);
+        for (const std::string& chunk : line.chunks) out += " |" + chunk;
+        out += '\n';
+    }
+    return out;
+}
 
 class TextListingTest : public ::testing::Test {
 protected:
@@ -87,17 +94,6 @@ std::vector<ReadLine> walkExports(::ImportSession* h) {
                     [h](uint16_t c) { return VlMidiTextLineTextChunk(h, c); });
 }
 
-void expectLines(const std::vector<ReadLine>& got, const std::vector<ListedLine>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        EXPECT_EQ(got[i].type, want[i].type) << "line " << i;
-        for (size_t c = 0; c < kChunks; ++c) {
-            const char* expected = want[i].chunks[c] == nullptr ? kNull : want[i].chunks[c];
-            EXPECT_EQ(got[i].chunks[c], expected) << "line " << i << " chunk " << c;
-        }
-    }
-}
-
 ListingSource sourceOf(const ImportSession& s, uint32_t state) {
     return {s.header(), s.tracks(), state};
 }
@@ -123,39 +119,20 @@ Bytes twoTrackFile() {
 
 constexpr const char* N = nullptr;
 
-// Checked by hand against the file's bytes: track 1 holds 7 + 8 + 6 + 9 + 4
-// bytes, track 2 holds 3 + 4 + 4 + 6 + 4.
-const std::vector<ListedLine> kTwoTrackListing = {
-    {1, {N, N, "MThd, 6, Format=1, Tracks=2, Division=96", N, N, N, N}},
-    {2, {N, N, "MTrk, TrackLength=34   (Track 1 of 2)", N, N, N, N}},
-    {3,
-     {"       0", "       0", "ff 51",
-      "Tempo:  500000 microsec per MIDI quarter (120 quarters/min)", "[3]", N, N}},
-    {3,
-     {"       0", "       0", "ff 58",
-      "Time sig: 6/8  (36 MIDI clocks per metronome tick; 8 32nds per MIDI quarter)", "[4]", N, N}},
-    {3, {"       0", "       0", "ff 59", "Key sig: -2 major", "[2]", N, N}},
-    {3, {"      10", "      10", "ff 01", N, "[5]", "Hello", N}},
-    {3, {"      15", "       5", "ff 2f", "End of track", "[0]", N, N}},
-    {2, {N, N, "MTrk, TrackLength=21   (Track 2 of 2)", N, N, N, N}},
-    {3, {"       7", "       7", "c2 05", N, N, N, N}},
-    {3, {"       7", "       0", "92 3c 64", N, N, N, N}},
-    {3, {"     103", "      96", "82 3c 00", N, N, N, N}},
-    {3, {"     103", "       0", "ff 59", "Key sig: 2 minor", "[2]", N, N}},
-    {3, {"     103", "       0", "ff 2f", "End of track", "[0]", N, N}},
-};
-
+// listing/two_tracks.txt was checked by hand against the file's bytes: track 1
+// holds 7 + 8 + 6 + 9 + 4 bytes, track 2 holds 3 + 4 + 4 + 6 + 4.
 TEST_F(TextListingTest, two_track_file_lists_every_chunk_of_every_line) {
     auto s = open(twoTrackFile());
     TextListing listing;
-    expectLines(walk(listing, sourceOf(*s, s->analysisState())), kTwoTrackListing);
+    test::expectGolden("listing/two_tracks.txt",
+                       linesText(walk(listing, sourceOf(*s, s->analysisState()))));
 }
 
 TEST_F(TextListingTest, exports_walk_the_same_lines_and_count_them) {
     auto s = open(twoTrackFile());
     ::ImportSession* h = handleOf(s.get());
     EXPECT_EQ(VlMidiTextLineCount(h), 10u + 2u + 2u);
-    expectLines(walkExports(h), kTwoTrackListing);
+    test::expectGolden("listing/two_tracks.txt", linesText(walkExports(h)));
 }
 
 TEST_F(TextListingTest, running_time_starts_again_with_each_track) {
@@ -190,20 +167,14 @@ TEST_F(TextListingTest, tracks_without_events_list_only_their_header) {
     ASSERT_EQ(s->tracks().size(), 4u);
     EXPECT_EQ(TextListing::lineCount(s->tracks()), 3u + 4u + 2u);
     TextListing listing;
-    const auto lines = walk(listing, sourceOf(*s, 0));
-    std::vector<int> types;
-    for (const ReadLine& l : lines) types.push_back(l.type);
-    EXPECT_EQ(types, (std::vector<int>{1, 2, 3, 2, 2, 3, 3, 2}));
-    EXPECT_EQ(lines[3].chunks[2], "MTrk, TrackLength=0   (Track 2 of 4)");
-    EXPECT_EQ(lines[7].chunks[2], "MTrk, TrackLength=0   (Track 4 of 4)");
+    test::expectGolden("listing/tracks_without_events.txt",
+                       linesText(walk(listing, sourceOf(*s, 0))));
 }
 
 TEST_F(TextListingTest, a_file_without_tracks_lists_its_header_only) {
     auto s = open(SmfBuilder().format(0).division(480).bytes());
     TextListing listing;
-    const auto lines = walk(listing, sourceOf(*s, 0));
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].chunks[2], "MThd, 6, Format=0, Tracks=0, Division=480");
+    test::expectGolden("listing/no_tracks.txt", linesText(walk(listing, sourceOf(*s, 0))));
     EXPECT_EQ(TextListing::lineCount(s->tracks()), 2u);
 }
 
@@ -216,15 +187,7 @@ TEST_F(TextListingTest, marker_payloads_are_listed_in_chunk_5) {
                       .text(0, 0x03, "Piano")
                       .bytes());
     TextListing listing;
-    const auto lines = walk(listing, sourceOf(*s, 0));
-    ASSERT_EQ(lines.size(), 6u);
-    const std::vector<ListedLine> want = {
-        {3, {"       0", "       0", "ff 7f", N, "[7]", "KQVLBAR", N}},
-        {3, {"       0", "       0", "ff 7f", N, "[13]", "KQVLEVT 90 3c", N}},
-        {3, {"       0", "       0", "ff 7f", N, "[22]", "KQVLMTA 58 06 03 24 08", N}},
-        {3, {"       0", "       0", "ff 03", N, "[5]", "Piano", N}},
-    };
-    expectLines({lines.begin() + 2, lines.end()}, want);
+    test::expectGolden("listing/marker_payloads.txt", linesText(walk(listing, sourceOf(*s, 0))));
 }
 
 // Annotations set by hand on the note-on of a one-note track; the duration
