@@ -54,8 +54,9 @@ bool ImportSession::readFile() {
 bool ImportSession::reread() {
     if (path_.empty()) return false;
     // The host's strands and walk stay as they are: a strand is built from the
-    // tracks whenever the host asks for it, so one whose track or notes are
-    // gone gives an empty list. Only what points into the old events goes.
+    // tracks whenever the host asks for it, so one whose track is gone gives
+    // an empty list, one whose notes are gone only its track's shared events.
+    // Only what points into the old events goes.
     walkIndex_.reset();
     listing_.reset();
     tracks_.tracks.clear();
