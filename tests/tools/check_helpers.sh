@@ -89,3 +89,11 @@ finish_checks() {
     echo "$checks checks, $failures failed"
     [ "$failures" -eq 0 ]
 }
+
+# Options for script(1), which gives a command a pseudo-terminal: the input fed
+# to it is not echoed into the recorded output, where it could land in the
+# middle of a line the command writes (versions without --echo echo it).
+script_options=(-qec)
+if command -v script >/dev/null && script --help 2>&1 | grep -q -- '--echo'; then
+    script_options=(-E never -qec)
+fi

@@ -175,7 +175,7 @@ fi
 if command -v script >/dev/null && command -v timeout >/dev/null; then
     # "script" gives vlmidi a pseudo-terminal, so --dialog shows the library's dialog there;
     # "ok" closes it.
-    printf 'ok\n' | timeout 20 script -qec \
+    printf 'ok\n' | timeout 20 script "${script_options[@]}" \
         "'$vlmidi' stats '$examples/swing_triplets.mid' --dialog" /dev/null \
         | tr -d '\r' >"$work/out"
     name="stats --dialog on a terminal"

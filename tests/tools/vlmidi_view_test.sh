@@ -82,7 +82,8 @@ expect_count err "  3015  barline 2" 2
 if command -v script >/dev/null && command -v timeout >/dev/null; then
     name="view in a pseudo-terminal"
     printf 'f\nd\ncancel\n' |
-        timeout 20 script -qec "$(printf '%q view %q' "$program" "$twinkle")" /dev/null \
+        timeout 20 script "${script_options[@]}" "$(printf '%q view %q' "$program" "$twinkle")" \
+            /dev/null \
             >"$work/err" 2>&1
     status=$?
     expect_status 0
