@@ -93,7 +93,9 @@ finish_checks() {
 # Options for script(1), which gives a command a pseudo-terminal: the input fed
 # to it is not echoed into the recorded output, where it could land in the
 # middle of a line the command writes (versions without --echo echo it).
-script_options=(-qec)
+# shellcheck disable=SC2034 # used by the scripts that source this file
 if command -v script >/dev/null && script --help 2>&1 | grep -q -- '--echo'; then
     script_options=(-E never -qec)
+else
+    script_options=(-qec)
 fi
