@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "markers/marker_events.h"
 #include "markers/marker_text.h"
 #include "session/progress_reporter.h"

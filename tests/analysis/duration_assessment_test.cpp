@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "markers/marker_text.h"
 #include "session/progress_reporter.h"
 #include "support/fake_host.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "support/fake_host.h"
 #include "session/progress_reporter.h"
 #include "support/track_listing.h"

@@ -17,7 +17,7 @@
 
 #include "analysis/bar_line_location.h"
 #include "analysis/duration_assessment.h"
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "markers/marker_events.h"
 #include "session/progress_reporter.h"
 #include "support/fake_host.h"

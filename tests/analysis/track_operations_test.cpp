@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "analysis/track_step_driver.h"
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "session/progress_reporter.h"
 #include "support/fake_host.h"
 #include "support/track_listing.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/track_repairs.h"
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "midi/swing_statistics.h"
 #include "support/track_listing.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "markers/marker_text.h"
 #include "support/track_listing.h"
 

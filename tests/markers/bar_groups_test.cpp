@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "markers/meta_markers.h"
 #include "support/track_listing.h"
 

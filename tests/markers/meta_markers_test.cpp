@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "analysis/track_text.h"
+#include "support/track_text.h"
 #include "support/track_listing.h"
 
 namespace vl {
