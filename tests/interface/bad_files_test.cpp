@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "support/source_path.h"
 #include "vlmidiin.h"
 
 namespace {
@@ -58,7 +59,7 @@ const std::map<std::string, Outcome>& expectedOutcomes() {
     return table;
 }
 
-fs::path badFolder() { return fs::path(VLMIDIIN_SOURCE_DIR) / "tests" / "data" / "bad"; }
+fs::path badFolder() { return vl::test::sourcePath("tests/data/bad"); }
 
 bool isMidiFile(const fs::path& p) { return p.extension() == ".mid" || p.extension() == ".rmi"; }
 

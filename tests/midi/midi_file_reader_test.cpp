@@ -9,6 +9,7 @@
 #include "midi/riff_reader.h"
 #include "midi/swing_statistics.h"
 #include "support/smf_builder.h"
+#include "support/source_path.h"
 
 namespace vl {
 namespace {
@@ -291,7 +292,7 @@ TEST(MidiFileReaderTest, ReadStandardMidiFileAtAnOffset) {
 
 // Every real-world file either reads completely or fails cleanly.
 TEST(MidiFileReaderTest, CorpusFilesReadOrFailCleanly) {
-    const std::filesystem::path corpus = VLMIDIIN_SOURCE_DIR "/../shared/corpus";
+    const std::filesystem::path corpus = test::sourcePath("../shared/corpus");
     if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     int midiFiles = 0;
     int read = 0;

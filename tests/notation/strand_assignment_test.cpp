@@ -27,6 +27,7 @@
 #include "session/progress_reporter.h"
 #include "support/fake_host.h"
 #include "support/track_listing.h"
+#include "support/source_path.h"
 
 namespace vl {
 namespace {
@@ -579,7 +580,7 @@ TEST(StrandAssignmentLiteral, RandomTracksGiveTheSameStrands) {
 // Every readable file of the corpus, with bar markers placed, as the pipeline
 // would hand it over (bar markers end chords and count as onsets).
 TEST(StrandAssignmentLiteral, RealFilesGiveTheSameStrands) {
-    const std::filesystem::path corpus = VLMIDIIN_SOURCE_DIR "/../shared/corpus";
+    const std::filesystem::path corpus = test::sourcePath("../shared/corpus");
     if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     const ResolutionSettings settings;
     int compared = 0;

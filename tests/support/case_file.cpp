@@ -1,4 +1,5 @@
 #include "support/case_file.h"
+#include "support/source_path.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ long long Case::number(const std::string& key, long long fallback) const {
 
 std::vector<Case> readCases(const std::string& name) {
     const auto path =
-        std::filesystem::path(VLMIDIIN_SOURCE_DIR) / "tests" / "data" / "cases" / (name + ".txt");
+        sourcePath("tests/data/cases/" + name + ".txt");
     std::ifstream in(path);
     std::vector<Case> cases;
     std::string line;

@@ -1,4 +1,5 @@
 #include "support/golden.h"
+#include "support/source_path.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ namespace vl::test {
 namespace {
 
 std::filesystem::path goldenPath(const std::string& name) {
-    return std::filesystem::path(VLMIDIIN_SOURCE_DIR) / "tests" / "data" / "golden" / name;
+    return sourcePath("tests/data/golden") / name;
 }
 
 bool updating() {
