@@ -1,6 +1,6 @@
 """Arithmetic checks of a MusicXML file written by vlmidi, beyond what a schema can say.
 
-    python3 check_musicxml.py FILE.musicxml
+    python3 check_musicxml.py FILE.musicxml...
 
 Every voice of every measure fills exactly its bar (a pickup and the last measure may hold
 less, where the track ends early); every note's duration is
@@ -110,10 +110,11 @@ def check_note(note, label, divisions, open_ties, open_tuplets, last_onset, faul
 
 
 def main():
-    root = ET.parse(sys.argv[1]).getroot()
     faults = []
-    for part in root.findall("part"):
-        check_part(part, faults)
+    for name in sys.argv[1:]:
+        for part in ET.parse(name).getroot().findall("part"):
+            check_part(part, faults)
+        faults = [fault if fault.startswith(name) else f"{name}: {fault}" for fault in faults]
     for fault in faults:
         print(fault)
     sys.exit(1 if faults else 0)
