@@ -33,6 +33,7 @@ while IFS= read -r line; do
     *) key=${line%%:*} && value[${names[-1]}.$key]=${line#*: } ;;
     esac
 done <"$data/cases/cli_$group.txt"
+[ "${#names[@]}" -gt 0 ] || { echo "no cases in $data/cases/cli_$group.txt"; exit 1; }
 
 ran=0
 for name in "${names[@]}"; do
