@@ -52,9 +52,7 @@ std::string runPass(const Case& c, MidiTrack& t, const QuantisationSettings& gri
     return std::to_string(firstQuantiseTrack(t, grid, ResolutionSettings{}, progress));
 }
 
-class FirstQuantising : public HostTest {};
-
-TEST_F(FirstQuantising, passes_leave_the_tracks_and_counts_of_their_cases) {
+TEST(FirstQuantising, passes_leave_the_tracks_and_counts_of_their_cases) {
     for (const Case& c : readCases("first_quantising")) {
         SCOPED_TRACE(where("first_quantising", c));
         FakeHost host;
@@ -81,7 +79,9 @@ TEST_F(FirstQuantising, passes_leave_the_tracks_and_counts_of_their_cases) {
     }
 }
 
-TEST_F(FirstQuantising, names_every_channel_on_the_detail_line) {
+class FirstQuantisingProgress : public HostTest {};
+
+TEST_F(FirstQuantisingProgress, names_every_channel_on_the_detail_line) {
     MidiTrack t = trackFromText("4 on 0 60, 52 off 0 60");
     reporter.beginStep("First quantising MIDI events...", 1, "Track");
     reporter.item(0);
