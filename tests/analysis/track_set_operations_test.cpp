@@ -5,107 +5,79 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <vector>
+#include <sstream>
+#include <string>
 
 #include "support/track_text.h"
-#include "markers/marker_text.h"
-#include "support/track_listing.h"
 
-namespace vl {
+namespace vl::test {
 namespace {
 
-using test::listTrack;
-using test::noteOff;
-using test::noteOn;
-using test::Timed;
-using test::TrackBuilder;
-using test::trackFromText;
+const char* const kTracks[] = {"0 TS 4 2, 0 KS 0 0", "0 on 2 60, 10 off 2 60",
+                               "0 KQVLEVT 9b 28, 0 KQVLBAR, 5 off 4 40"};
 
-TrackSet threeTracks() {
+// The tracks above, every event annotated [s7 fffff d11/22].
+TrackSet annotatedSet() {
     TrackSet set;
-    set.appendTrack(trackFromText("0 TS 4 2, 0 KS 0 0"));
-    set.appendTrack(trackFromText("0 on 2 60, 10 off 2 60"));
-    set.appendTrack(TrackBuilder()
-                        .at(0, proprietaryNoteMessage(true, 11, 40))
-                        .marker(0, "KQVLBAR")
-                        .at(5, noteOff(4, 40))
-                        .take());
+    for (const char* text : kTracks) {
+        MidiTrack t = trackFromText(text);
+        for (MidiEvent& e : t.events) {
+            e.flags = 0xFFFF;
+            e.strand = 7;
+            e.duration1 = 11;
+            e.duration2 = 22;
+        }
+        set.appendTrack(std::move(t));
+    }
     return set;
 }
 
-TEST(TrackSetOperations, ChannelMasksOfEveryTrack) {
-    TrackSet set = threeTracks();
-    for (MidiTrack& t : set.tracks) t.channelMask = 0xFFFF;
-    computeChannelMasks(set);
-    EXPECT_EQ(set.tracks[0].channelMask, 0);  // meta events only
-    EXPECT_EQ(set.tracks[1].channelMask, 1u << 2);
-    EXPECT_EQ(set.tracks[2].channelMask, (1u << 11) | (1u << 4));  // marker note counts
+// The items of text, each followed by note.
+std::string everyItem(const std::string& text, const std::string& note) {
+    std::istringstream in(text);
+    std::string out;
+    for (std::string item; std::getline(in, item, ',');)
+        out += (out.empty() ? "" : ",") + item + note;
+    return out;
 }
 
-struct ResetCase {
-    const char* name;
-    std::function<void(TrackSet&)> reset;
-    uint16_t flags;
-    int16_t strand;
-    uint16_t duration1;
-    uint16_t duration2;
-};
+TEST(TrackSetOperations, channel_masks_of_every_track_count_marker_notes) {
+    TrackSet set = annotatedSet();
+    computeChannelMasks(set);
+    EXPECT_EQ(set.tracks[0].channelMask, 0);
+    EXPECT_EQ(set.tracks[1].channelMask, 1u << 2);
+    EXPECT_EQ(set.tracks[2].channelMask, (1u << 11) | (1u << 4));
+}
 
-TEST(TrackSetOperations, ResetsClearOnlyTheirFields) {
-    const std::vector<ResetCase> cases = {
-        {"reset all annotations", resetAllAnnotations, 0x0000, -1, 0, 0},
-        {"reset assessment", resetAssessment, 0x3FFF, -1, 0, 0},
-        {"reset strands", resetStrands, 0xBFFF, -1, 11, 22},
-        {"clear output marks", clearOutputMarks, 0x7FFF, 7, 11, 22},
-    };
-    for (const ResetCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TrackSet set = threeTracks();
-        std::vector<std::vector<Timed>> before;
-        for (MidiTrack& t : set.tracks) {
-            before.push_back(listTrack(t));
-            for (MidiEvent& e : t.events) {
-                e.flags = 0xFFFF;
-                e.strand = 7;
-                e.duration1 = 11;
-                e.duration2 = 22;
-            }
-        }
+TEST(TrackSetOperations, each_reset_clears_only_its_fields_on_every_track) {
+    const struct {
+        void (*reset)(TrackSet&);
+        const char* annotation;
+    } cases[] = {{resetAllAnnotations, ""},
+                 {resetAssessment, " [f3fff]"},
+                 {resetStrands, " [fbfff d11/22]"},
+                 {clearOutputMarks, " [s7 f7fff d11/22]"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.annotation);
+        TrackSet set = annotatedSet();
         c.reset(set);
-        for (size_t i = 0; i < set.size(); ++i) {
-            EXPECT_EQ(listTrack(set.tracks[i]), before[i]);
-            for (const MidiEvent& e : set.tracks[i].events) {
-                EXPECT_EQ(e.flags, c.flags);
-                EXPECT_EQ(e.strand, c.strand);
-                EXPECT_EQ(e.duration1, c.duration1);
-                EXPECT_EQ(e.duration2, c.duration2);
-            }
-        }
+        for (size_t i = 0; i < set.size(); ++i)
+            EXPECT_EQ(trackText(set.tracks[i], true), everyItem(kTracks[i], c.annotation));
     }
 }
 
-TEST(TrackSetOperations, RemoveAllMarkersOfEveryTrack) {
+TEST(TrackSetOperations, remove_all_markers_of_every_track) {
     TrackSet set;
     set.appendTrack(trackFromText("0 TS 3 2, 0 on 0 60"));
-    set.appendTrack(TrackBuilder()
-                        .marker(0, "KQVLMTA 58 03 02 18 08")
-                        .at(0, noteOn(1, 60))
-                        .at(288, proprietaryNoteMessage(false, 1, 60))
-                        .marker(288, "KQVLBAR")
-                        .marker(288, "KQVLMTA 59 02 00")
-                        .at(288, proprietaryNoteMessage(true, 1, 60))
-                        .at(300, noteOff(1, 60))
-                        .take());
+    set.appendTrack(trackFromText("0 KQVLMTA 58 03 02 18 08, 0 on 1 60, 288 KQVLEVT 81 3c, "
+                                  "288 KQVLBAR, 288 KQVLMTA 59 02 00, 288 KQVLEVT 91 3c, "
+                                  "300 off 1 60"));
     set.appendTrack(trackFromText("10 KQVLBAR, 20 on 2 50"));
     removeAllMarkers(set);
-    const std::vector<Timed> first = {{0, "TS 3 2"}, {0, "on 0 60"}};
-    const std::vector<Timed> second = {{0, "on 1 60"}, {300, "off 1 60"}};
-    const std::vector<Timed> third = {{20, "on 2 50"}};
-    EXPECT_EQ(listTrack(set.tracks[0]), first);
-    EXPECT_EQ(listTrack(set.tracks[1]), second);
-    EXPECT_EQ(listTrack(set.tracks[2]), third);
+    EXPECT_EQ(trackText(set.tracks[0]), "0 TS 3 2, 0 on 0 60");
+    EXPECT_EQ(trackText(set.tracks[1]), "0 on 1 60, 300 off 1 60");
+    EXPECT_EQ(trackText(set.tracks[2]), "20 on 2 50");
 }
 
 }  // namespace
-}  // namespace vl
+}  // namespace vl::test
