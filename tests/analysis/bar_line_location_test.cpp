@@ -17,12 +17,6 @@
 namespace vl::test {
 namespace {
 
-// A case value on one line: continuation lines join with a space.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 size_t barCount(const MidiTrack& track) {
     return static_cast<size_t>(std::count_if(track.events.begin(), track.events.end(),
                                              [](const MidiEvent& e) {
@@ -36,14 +30,14 @@ TEST(BarLineLocation, markers_land_where_their_cases_say) {
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
         const auto division = static_cast<uint32_t>(c.number("division", 96));
-        MidiTrack t = trackFromText(oneLine(c["in"]), division);
+        MidiTrack t = trackFromText(c.oneLine("in"), division);
         bool cancelled = false;
         size_t ties = 0;
         const size_t count = locateBarLinesInTrack(
             t, c.number("groups") != 0, host.progress, cancelled,
             static_cast<size_t>(c.number("max", kMaxBarMarkersPerTrack)),
             static_cast<size_t>(c.number("ties", -1)), &ties);
-        EXPECT_EQ(trackText(t, true), oneLine(c.has("out") ? c["out"] : c["in"]));
+        EXPECT_EQ(trackText(t, true), c.oneLine(c.has("out") ? "out" : "in"));
         EXPECT_EQ(std::to_string(count) + ' ' + std::to_string(cancelled) + ' ' +
                       std::to_string(ties),
                   c["result"]);

@@ -19,12 +19,6 @@
 namespace vl::test {
 namespace {
 
-// A case value on one line: continuation lines join with a space.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 // Flag 0x8000 and durations that no assessment writes.
 void scribble(MidiTrack& track) {
     for (MidiEvent& e : track.events) {
@@ -60,18 +54,18 @@ TEST(DurationAssessment, assessments_leave_the_durations_of_their_cases) {
         SCOPED_TRACE(where("duration_assessment", c));
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
-        const MidiTrack clean = trackFromText(oneLine(c["in"]));
+        const MidiTrack clean = trackFromText(c.oneLine("in"));
         MidiTrack t = clean;
         if (c.has("scribble")) scribble(t);
         const std::string result = run(c, t, host.progress);
-        EXPECT_EQ(trackText(t, true), oneLine(c["out"]));
+        EXPECT_EQ(trackText(t, true), c.oneLine("out"));
         if (c.has("result")) {
             EXPECT_EQ(result, c["result"]);
         }
         if (c["op"] != "assess" || c.has("cancel-from")) continue;
         MidiTrack perNote = clean;  // the per-note walk gives the same
         for (EventPos p = perNote.begin(); p != perNote.end(); ++p) assessNote(perNote, p);
-        EXPECT_EQ(trackText(perNote, true), oneLine(c["out"])) << "walked note by note";
+        EXPECT_EQ(trackText(perNote, true), c.oneLine("out")) << "walked note by note";
     }
 }
 

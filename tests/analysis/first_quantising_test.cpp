@@ -33,12 +33,6 @@ QuantisationSettings gridOf(const Case& c) {
     return grid;
 }
 
-// A case value on one line: continuation lines join with a space.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 // Runs the case's pass; its result as the case states it.
 std::string runPass(const Case& c, MidiTrack& t, const QuantisationSettings& grid,
                     ProgressReporter& progress) {
@@ -62,12 +56,12 @@ TEST(FirstQuantising, passes_leave_the_tracks_and_counts_of_their_cases) {
         host.progress.beginStep("First quantising MIDI events...", 1, "Track");
         host.progress.item(0);
         const QuantisationSettings grid = gridOf(c);
-        MidiTrack t = trackFromText(oneLine(c["in"]), grid.period() > 0 ? grid.period() : 96);
+        MidiTrack t = trackFromText(c.oneLine("in"), grid.period() > 0 ? grid.period() : 96);
         if (c.has("mask"))
             t.channelMask = static_cast<uint16_t>(c.number("mask"));
         else
             computeChannelMask(t);
-        const std::string expected = oneLine(c.has("out") ? c["out"] : c["in"]);
+        const std::string expected = c.oneLine(c.has("out") ? "out" : "in");
         const std::string result = runPass(c, t, grid, host.progress);
         EXPECT_EQ(trackText(t, true), expected);
         if (c.has("result")) {

@@ -17,20 +17,14 @@
 namespace vl::test {
 namespace {
 
-// A case value on one line: continuation lines join with a space.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 TEST(IllegalEvents, the_events_of_each_case_go_and_the_rest_keep_their_times) {
     for (const Case& c : readCases("illegal_events")) {
         SCOPED_TRACE(where("illegal_events", c));
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
-        MidiTrack t = trackFromText(oneLine(c["in"]));
+        MidiTrack t = trackFromText(c.oneLine("in"));
         EXPECT_EQ(std::to_string(eliminateIllegalEvents(t, host.progress)), c["result"]);
-        EXPECT_EQ(trackText(t, true), oneLine(c.has("out") ? c["out"] : c["in"]));
+        EXPECT_EQ(trackText(t, true), c.oneLine(c.has("out") ? "out" : "in"));
     }
 }
 

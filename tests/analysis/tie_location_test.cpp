@@ -20,12 +20,6 @@
 namespace vl::test {
 namespace {
 
-// A case value on one line: continuation lines join with a space.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 // Bar markers and durations: the state of a track when the step runs.
 MidiTrack prepared(MidiTrack track) {
     ProgressReporter quiet;  // no host window: nothing is sent, never cancelled
@@ -40,7 +34,7 @@ TEST(TieLocation, notes_are_split_at_bar_lines_as_their_cases_say) {
         SCOPED_TRACE(where("tie_location", c));
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
-        MidiTrack t = trackFromText(oneLine(c["in"]));
+        MidiTrack t = trackFromText(c.oneLine("in"));
         if (!c.has("raw")) t = prepared(std::move(t));
         const size_t before = t.size();
         const auto limit = static_cast<size_t>(c.number("ties", kMaxTieEventsPerTrack));
@@ -48,7 +42,7 @@ TEST(TieLocation, notes_are_split_at_bar_lines_as_their_cases_say) {
         const size_t bars = markTiesInTrack(t, host.progress, cancelled, limit);
         const std::string after = trackText(t, true);
         if (c.has("out")) {
-            EXPECT_EQ(after, oneLine(c["out"]));
+            EXPECT_EQ(after, c.oneLine("out"));
         }
         EXPECT_EQ(std::to_string(bars) + ' ' + std::to_string(cancelled) + ' ' +
                       std::to_string(t.size() - before),

@@ -23,12 +23,6 @@
 namespace vl::test {
 namespace {
 
-// A case value on one line: continuation lines join with a space.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 std::vector<size_t> indicesOf(const Case& c) {
     std::istringstream in(c["at"]);
     std::vector<size_t> out;
@@ -92,10 +86,9 @@ std::string run(const Case& c, MidiTrack& t) {
 TEST(TrackOperations, each_operation_leaves_the_track_and_result_of_its_case) {
     for (const Case& c : readCases("track_operations")) {
         SCOPED_TRACE(where("track_operations", c));
-        MidiTrack t = trackFromText(oneLine(c["in"]));
-        const std::string expected = c.has("out") ? c["out"] : c["in"];
+        MidiTrack t = trackFromText(c.oneLine("in"));
         const std::string result = run(c, t);
-        EXPECT_EQ(trackText(t, true), oneLine(expected));
+        EXPECT_EQ(trackText(t, true), c.oneLine(c.has("out") ? "out" : "in"));
         if (c.has("result")) {
             EXPECT_EQ(result, c["result"]);
         }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +15,12 @@ const std::string& Case::operator[](const std::string& key) const {
     if (it != values_.end()) return it->second;
     ADD_FAILURE() << "case [" << name << "] (line " << line << ") has no '" << key << "'";
     return none;
+}
+
+std::string Case::oneLine(const std::string& key) const {
+    std::string text = (*this)[key];
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
 
 long long Case::number(const std::string& key, long long fallback) const {

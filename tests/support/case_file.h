@@ -22,6 +22,8 @@ public:
     bool has(const std::string& key) const { return values_.count(key) != 0; }
     // The value of key; a missing key fails the test and gives "".
     const std::string& operator[](const std::string& key) const;
+    // The value of key on one line, its continuation lines joined with a space (track texts).
+    std::string oneLine(const std::string& key) const;
     // The value of key as a number (decimal, or hexadecimal after 0x), or fallback when absent.
     long long number(const std::string& key, long long fallback = 0) const;
 
