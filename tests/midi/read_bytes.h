@@ -1,31 +1,129 @@
 #pragma once
-// Runs the MIDI file reader over bytes written to a temporary file.
+// Files written as text in case tables, and what the reader made of them as text.
+//
+// Bytes: hex ("00ff2f00"), "MThd" for ASCII, 80*5000 for a repeated byte, and
+// [ ... ] / { ... } for a big-endian / little-endian 32-bit length of what they enclose.
+// Read: "ok|failed <header type> <length> format <f> tracks <n> division <d>", then one
+// line per track: "<type> <length> ch <mask>:" and its events as
+// "<delta> <status> <data1> <data2>[ +<payload>]" (a printable payload in quotes).
 
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+#include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "midi/midi_file_reader.h"
+#include "midi/riff_reader.h"
+#include "support/case_file.h"
 #include "support/smf_builder.h"
 
 namespace vl::test {
 
-struct ReadResult {
-    bool ok = false;
-    MidiFileHeader header;
-    TrackSet tracks;
-};
-
-inline ReadResult readBytes(const Bytes& bytes) {
-    const TempFile file = writeTempFile(bytes);
-    ReadResult r;
-    r.ok = readMidiFile(file.path(), r.header, r.tracks);
-    return r;
+inline Bytes bytesFromText(const std::string& text) {
+    Bytes out;
+    std::vector<std::pair<size_t, bool>> open;  // where a length goes, and whether big-endian
+    std::istringstream in(text);
+    for (std::string t; in >> t;) {
+        if (t == "[" || t == "{") {
+            open.emplace_back(out.size(), t == "[");
+            out.insert(out.end(), 4, 0);
+        } else if (t == "]" || t == "}") {
+            const auto [at, big] = open.back();
+            open.pop_back();
+            const size_t n = out.size() - at - 4;
+            for (size_t k = 0; k < 4; ++k)
+                out[at + k] = static_cast<uint8_t>(n >> (8 * (big ? 3 - k : k)));
+        } else if (t.front() == '"') {
+            out.insert(out.end(), t.begin() + 1, t.end() - 1);
+        } else if (const size_t star = t.find('*'); star != std::string::npos) {
+            out.insert(out.end(), std::stoul(t.substr(star + 1)),
+                       static_cast<uint8_t>(std::stoul(t.substr(0, star), nullptr, 16)));
+        } else {
+            for (size_t k = 0; k + 1 < t.size(); k += 2)
+                out.push_back(static_cast<uint8_t>(std::stoul(t.substr(k, 2), nullptr, 16)));
+        }
+    }
+    return out;
 }
 
-// The events of a track as a vector, for indexing in tests.
-inline std::vector<const MidiEvent*> eventsOf(const MidiTrack& t) {
-    std::vector<const MidiEvent*> out;
-    for (const MidiEvent& e : t.events) out.push_back(&e);
+inline std::string hex(unsigned value, const char* format = "%02x") {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+inline std::string payloadText(const MidiDataBlock& p) {
+    bool printable = true;
+    std::string bytes;
+    for (int32_t k = 0; k < p.length(); ++k) {
+        printable = printable && std::isprint(p.byteAt(k)) != 0;
+        bytes += hex(static_cast<unsigned>(p.byteAt(k)));
+    }
+    return " +" + (printable ? "'" + std::string(p.text()) + "'" : bytes);
+}
+
+inline std::string swingText(const SwingStatistics& s) {
+    if (s.count == std::array<int32_t, 4>{}) return "none";
+    std::string out;
+    for (const auto* figures : {&s.count, &s.offsetSum, &s.offsetSquares}) {
+        out += out.empty() ? "" : " ";
+        for (size_t c = 0; c < 4; ++c) out += (c == 0 ? "" : "/") + std::to_string((*figures)[c]);
+    }
     return out;
+}
+
+// A chunk type, with '.' for what is not printable.
+inline std::string typeText(const std::array<char, 4>& type) {
+    std::string out(type.data(), 4);
+    for (char& c : out) c = std::isprint(static_cast<unsigned char>(c)) != 0 ? c : '.';
+    return out;
+}
+
+inline std::string readText(bool ok, const MidiFileHeader& h, const TrackSet& tracks) {
+    std::string out = std::string(ok ? "ok " : "failed ") + typeText(h.chunkType) +
+                      " " + std::to_string(h.chunkLength) + " format " + std::to_string(h.format) +
+                      " tracks " + std::to_string(h.trackCount) + " division " +
+                      std::to_string(tracks.division);
+    for (const MidiTrack& t : tracks.tracks) {
+        out += "\n" + typeText(t.chunkType) + " " + std::to_string(t.chunkLength) + " ch " +
+               hex(t.channelMask, "%04x") + ":";
+        for (const MidiEvent& e : t.events) {
+            const MidiMessage& m = e.message;
+            out += " " + std::to_string(e.time) + " " + hex(m.status) + " " + hex(m.data1) + " " +
+                   hex(m.data2) + (m.payload.empty() ? "" : payloadText(m.payload)) + ",";
+        }
+    }
+    return out;
+}
+
+// Runs every case of the table: "bytes" read whole, or from "offset", must give "read";
+// "swing" is the first track's swing figures
+// (counts, offset sums, squares by class); "rmid" is where the RIFF walk finds the embedded file.
+inline void expectReadCases(const std::string& table) {
+    for (const Case& c : readCases(table)) {
+        SCOPED_TRACE(where(table, c));
+        const TempFile file = writeTempFile(bytesFromText(c["bytes"]));
+        if (c.has("read")) {
+            MidiFileHeader header;
+            TrackSet tracks;
+            const bool ok = c.has("offset")
+                                ? readStandardMidiFile(file.path(), c.number("offset"), header,
+                                                       tracks)
+                                : readMidiFile(file.path(), header, tracks);
+            EXPECT_EQ(readText(ok, header, tracks), c["read"]);
+            if (c.has("swing")) {
+                EXPECT_EQ(swingText(tracks.tracks.at(0).swing), c["swing"]);
+            }
+        }
+        if (c.has("rmid")) {
+            ReadOnlyFile f(file.path());
+            const std::optional<uint64_t> at = findRmidDataOffset(f);
+            EXPECT_EQ(at ? std::to_string(*at) : "none", c["rmid"]);
+        }
+    }
 }
 
 }  // namespace vl::test
