@@ -1,0 +1,68 @@
+#pragma once
+// What the marker tests' case tables write as text: quoted payloads, messages and
+// tracks that may hold any meta event, and bytes as hex.
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "midi/midi_track.h"
+#include "support/track_listing.h"
+#include "support/track_text.h"
+
+namespace vl::test {
+
+// The text between the quotes, with \t \n \v \f \r \0 unescaped.
+inline std::string quoted(const std::string& value) {
+    std::string out;
+    for (size_t i = 1; i + 1 < value.size(); ++i) {
+        if (value[i] != '\\') {
+            out += value[i];
+            continue;
+        }
+        const char c = value[++i];
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'v' ? '\v' : c == 'f' ? '\f'
+             : c == 'r' ? '\r' : c == '0' ? '\0' : c;
+    }
+    return out;
+}
+
+inline std::string hexByte(unsigned value, const char* format = "%02x") {
+    char buffer[12];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+// A quoted marker payload, "meta <type> <hex bytes>", "sysex", or an item of
+// trackFromText without its time ("on 3 60", "TS 4 2", "KQVLBAR").
+inline MidiMessage messageOf(const std::string& text) {
+    if (text.front() == '"') return marker(quoted(text));
+    if (text == "sysex") return MidiMessage::packed(0xF0);
+    if (text.rfind("meta ", 0) != 0) return trackFromText("0 " + text).events.front().message;
+    std::istringstream in(text.substr(5));
+    unsigned type = 0;
+    in >> std::hex >> type;
+    std::string payload;
+    for (unsigned byte = 0; in >> byte;) payload += static_cast<char>(byte);
+    return MidiMessage::metaEvent(static_cast<uint8_t>(type), static_cast<int32_t>(payload.size()),
+                                  reinterpret_cast<const uint8_t*>(payload.data()));
+}
+
+// "time message" items as messageOf reads them, comma-separated.
+inline MidiTrack trackOf(const std::string& items) {
+    MidiTrack track(96);
+    std::istringstream all(items);
+    uint32_t last = 0;
+    for (std::string item; std::getline(all, item, ',');) {
+        std::istringstream in(item);
+        uint32_t time = 0;
+        in >> time >> std::ws;
+        std::string rest;
+        std::getline(in, rest);
+        track.append(MidiEvent(time - last, messageOf(rest)));
+        last = time;
+    }
+    return track;
+}
+
+}  // namespace vl::test
