@@ -41,8 +41,8 @@ TEST(MarkerText, every_case_of_the_table_reads_as_expected) {
                 EXPECT_EQ(messageText(decodeProprietaryNote(m)), c["decoded"]);
             }
         } else {
-            const auto values = readMetaMarker(MidiMessage::markerText(quoted(c["meta"])),
-                                               static_cast<uint8_t>(std::stoul(c["type"], nullptr, 16)));
+            const auto type = static_cast<uint8_t>(std::stoul(c["type"], nullptr, 16));
+            const auto values = readMetaMarker(MidiMessage::markerText(quoted(c["meta"])), type);
             for (size_t k = 0; values && k < 4; ++k)
                 got += (k == 0 ? "" : " ") + hexByte((*values)[k]);
             EXPECT_EQ(values ? got : "none", c["values"]);
