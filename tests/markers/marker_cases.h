@@ -33,19 +33,24 @@ inline std::string hexByte(unsigned value, const char* format = "%02x") {
     return buffer;
 }
 
-// A quoted marker payload, "meta <type> <hex bytes>", "sysex", or an item of
-// trackFromText without its time ("on 3 60", "TS 4 2", "KQVLBAR").
+// A quoted marker payload, "meta <type> <hex bytes>", "sysex <hex bytes>", "packed <hex>"
+// or an item of trackFromText without its time ("on 3 60", "TS 4 2", "KQVLBAR").
 inline MidiMessage messageOf(const std::string& text) {
     if (text.front() == '"') return marker(quoted(text));
-    if (text == "sysex") return MidiMessage::packed(0xF0);
-    if (text.rfind("meta ", 0) != 0) return trackFromText("0 " + text).events.front().message;
-    std::istringstream in(text.substr(5));
+    std::istringstream in(text);
+    std::string word;
+    in >> word >> std::hex;
+    if (word == "packed") return MidiMessage::packed(std::stoul(text.substr(7), nullptr, 16));
+    if (word != "meta" && word != "sysex") return trackFromText("0 " + text).events.front().message;
     unsigned type = 0;
-    in >> std::hex >> type;
+    if (word == "meta") in >> type;
     std::string payload;
     for (unsigned byte = 0; in >> byte;) payload += static_cast<char>(byte);
-    return MidiMessage::metaEvent(static_cast<uint8_t>(type), static_cast<int32_t>(payload.size()),
-                                  reinterpret_cast<const uint8_t*>(payload.data()));
+    MidiMessage m = MidiMessage::metaEvent(static_cast<uint8_t>(type),
+                                           static_cast<int32_t>(payload.size()),
+                                           reinterpret_cast<const uint8_t*>(payload.data()));
+    if (word == "sysex") m.status = 0xF0;
+    return m;
 }
 
 // "time message" items as messageOf reads them, comma-separated.
