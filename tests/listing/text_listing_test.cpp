@@ -44,7 +44,8 @@ std::string walk(TextListing& l, const ListingSource& src) {
 
 std::string walkExports(::ImportSession* h) {
     return walk([h] { return VlMidiTextLineSetFirst(h) != 0; },
-                [h] { return VlMidiTextLineSetNext(h) != 0; }, [h] { return VlMidiTextLineType(h); },
+                [h] { return VlMidiTextLineSetNext(h) != 0; },
+                [h] { return VlMidiTextLineType(h); },
                 [h](uint16_t c) { return VlMidiTextLineTextChunk(h, c); });
 }
 
