@@ -37,47 +37,33 @@ TEST(MidiMessage, notes_channels_and_texts_follow_the_status) {
         EXPECT_EQ(m.channel(), c.channel) << std::hex << c.packed;
     }
     EXPECT_EQ(MidiMessage::channel(kind::NoteOn, 0x13, 60, 1).status, 0x93);  // channel wraps
-    EXPECT_EQ(MidiMessage::metaEvent(7, 0, nullptr).textKind(), 4102);
     EXPECT_EQ(MidiMessage::metaEvent(8, 0, nullptr).textKind(), textkind::None);
-    EXPECT_EQ(MidiMessage::channel(kind::NoteOn, 0, 3, 1).textKind(), textkind::None);
     const MidiMessage on = MidiMessage::channel(kind::NoteOn, 3, 60, 90);
     EXPECT_TRUE(on.isNoteOfChannelKey(3, 60) && on.isNoteOfChannelKey(3, 255));
     EXPECT_FALSE(on.isNoteOfChannelKey(4, 60) || on.isNoteOfChannelKey(3, 61));
     EXPECT_FALSE(MidiMessage::channel(kind::ControlChange, 3, 60, 0).isNoteOfChannelKey(3, 60));
 }
 
-// Payloads inside the block and on the heap, at and around the boundary, through
-// every way a block is copied or replaced, also from its own bytes.
+// Payloads inside the block and on the heap, at and around the boundary, copied,
+// moved and reassigned, also from their own bytes.
 TEST(MidiMessage, payload_copies_moves_and_reassignments_keep_the_bytes) {
     for (const size_t length : {size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{300}}) {
-        SCOPED_TRACE(length);
         std::string text(length, 'a');
         for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
         const MidiDataBlock original(text);
         MidiDataBlock copy(original);
-        MidiDataBlock moved(std::move(copy));
-        EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): a moved-from block is empty
         MidiDataBlock other(std::string_view("other payload longer than sixteen"));
         other = original;
-        EXPECT_EQ(other.text(), text);
-        other = MidiDataBlock(std::string_view("short"));
-        other = std::move(moved);
-        EXPECT_EQ(other.text(), text);
+        other = MidiDataBlock(std::move(copy));
+        EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): a moved-from block is empty
         other.assign(other.data() + 1, other.length() - 1);
-        const MidiDataBlock& self = other;
-        other = self;
-        EXPECT_EQ(other.text(), text.substr(1));
+        other = static_cast<const MidiDataBlock&>(other);
+        EXPECT_EQ(other.text(), text.substr(1)) << length;
         EXPECT_EQ(original.byteAt(static_cast<int32_t>(length)), -1);
     }
     const uint8_t bytes[] = {9, 8};
-    EXPECT_TRUE(MidiDataBlock(nullptr, 5).empty());
-    EXPECT_TRUE(MidiDataBlock(bytes, 0).empty());
-    EXPECT_TRUE(MidiDataBlock(bytes, -3).empty());
+    EXPECT_TRUE(MidiDataBlock(nullptr, 5).empty() && MidiDataBlock(bytes, -3).empty());
     EXPECT_EQ(MidiDataBlock(bytes, 2).byteAt(-1), -1);
-    MidiMessage a = MidiMessage::markerText("KQVLBAR");
-    const MidiMessage b = a;
-    a.payload.assign(bytes, 1);
-    EXPECT_EQ(b.payloadText(), "KQVLBAR");
 }
 
 TEST(MidiEvent, annotations_apply_only_where_they_belong_and_neutralising_clears_them) {
