@@ -2,6 +2,7 @@
 // What the marker tests' case tables write as text: quoted payloads, messages and
 // tracks that may hold any meta event, and bytes as hex.
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -20,9 +21,8 @@ inline std::string quoted(const std::string& value) {
             out += value[i];
             continue;
         }
-        const char c = value[++i];
-        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'v' ? '\v' : c == 'f' ? '\f'
-             : c == 'r' ? '\r' : c == '0' ? '\0' : c;
+        const size_t k = std::string("tnvfr0").find(value[++i]);
+        out += k == std::string::npos ? value[i] : "\t\n\v\f\r"[k];
     }
     return out;
 }
@@ -53,10 +53,16 @@ inline MidiMessage messageOf(const std::string& text) {
     return m;
 }
 
+// A value of a case table on one line (continuation lines joined by spaces).
+inline std::string flat(std::string value) {
+    std::replace(value.begin(), value.end(), '\n', ' ');
+    return value;
+}
+
 // "time message" items as messageOf reads them, comma-separated.
 inline MidiTrack trackOf(const std::string& items) {
     MidiTrack track(96);
-    std::istringstream all(items);
+    std::istringstream all(flat(items));
     uint32_t last = 0;
     for (std::string item; std::getline(all, item, ',');) {
         std::istringstream in(item);

@@ -86,13 +86,5 @@ TEST(MarkerText, new_payload_bytes_forget_the_remembered_note) {
     EXPECT_EQ(noteRead(taken), "none");
 }
 
-TEST(MarkerText, a_note_marker_needs_a_sequencer_specific_meta_event) {
-    EXPECT_EQ(noteRead(messageOf("meta 01 4b 51 56 4c 45 56 54 20 39 30 20 33 63")), "none");
-    MidiMessage notMeta = MidiMessage::markerText("KQVLEVT 90 3c");
-    notMeta.status = 0xF0;
-    EXPECT_EQ(noteRead(notMeta), "none");
-    EXPECT_EQ(noteRead(MidiMessage::channel(kind::NoteOn, 0, 60, 100)), "none");
-}
-
 }  // namespace
 }  // namespace vl::test
