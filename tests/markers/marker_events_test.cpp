@@ -46,18 +46,18 @@ std::string tempoText(const MidiMessage& m) {
     return !us ? "none" : std::to_string(*us) + " " + (qpm ? std::to_string(*qpm) : "none");
 }
 
+// The values read into bytes that hold 55 before: "key sf mi", "time ..." or "tempo ...".
 std::string signatureText(const MidiMessage& m) {
-    std::array<uint8_t, 4> v{};
-    std::string out;
-    const auto add = [&](const char* what, bool read, size_t n) {
-        for (size_t k = 0; read && k < n; ++k) out += (k == 0 ? what : " ") + hexByte(v[k]);
-        v.fill(0x55);
-    };
-    v.fill(0x55);
-    add(" key ", keySignature(m, v[0], v[1]), 2);
-    add(" time ", timeSignature(m, v[0], v[1], v[2], v[3]), 4);
-    add(" tempo ", tempo(m, v[0], v[1], v[2]), 3);
-    return out.empty() ? "none" : out.substr(1);
+    std::array<uint8_t, 4> v{0x55, 0x55, 0x55, 0x55};
+    const char* what = keySignature(m, v[0], v[1])                     ? "key"
+                       : timeSignature(m, v[0], v[1], v[2], v[3]) ? "time"
+                       : tempo(m, v[0], v[1], v[2])               ? "tempo"
+                                                                  : "none";
+    const std::string kind = what;
+    std::string out = kind;
+    for (size_t k = 0; kind != "none" && k < (kind == "key" ? 2u : kind == "time" ? 4u : 3u); ++k)
+        out += " " + hexByte(v[k]);
+    return out;
 }
 
 TEST(MarkerEvents, every_case_of_the_table_gives_its_values) {
