@@ -1,5 +1,5 @@
-// Walking a track with a cursor (rows in tests/data/cases/track_cursor.txt), an empty
-// track, and inserting at the cursor.
+// Walking a track with a cursor (rows in tests/data/cases/track_cursor.txt), and
+// inserting at the cursor.
 
 #include "midi/track_cursor.h"
 
@@ -52,16 +52,6 @@ TEST(TrackCursor, every_track_of_the_table_walks_as_expected) {
         if (c.has("phases")) { EXPECT_EQ(phases, c["phases"]); }
         if (c.has("seek")) { EXPECT_EQ(seek(t, c["seek"]), c["at"]); }
     }
-}
-
-TEST(TrackCursor, an_empty_track_is_at_its_end_with_time_zero) {
-    MidiTrack t(96);
-    TrackCursor c(t);
-    c.advance();
-    c.retreat();
-    EXPECT_TRUE(c.atEnd());
-    EXPECT_EQ(c.time(), 0);
-    EXPECT_FALSE(c.seekInsertionPoint(0));
 }
 
 TEST(TrackCursor, inserting_stands_on_the_new_event_without_passing_it) {
