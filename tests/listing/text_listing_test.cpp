@@ -70,11 +70,10 @@ void annotate(ImportSession& s, const std::string& text) {
 class TextListingTest : public ::testing::Test {
 protected:
     std::unique_ptr<ImportSession> open(const std::string& bytes) {
-        std::ofstream(path(), std::ios::binary | std::ios::trunc) << bytes;
+        const Bytes b = bytesFromText(bytes);
+        std::ofstream(path(), std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
         return ImportSession::fromFile(path(), app_);
-    }
-    std::unique_ptr<ImportSession> open(const Bytes& bytes) {
-        return open(std::string(bytes.begin(), bytes.end()));
     }
     std::string path() const { return dir_.path() + "/listing.mid"; }
 
@@ -85,7 +84,7 @@ protected:
 TEST_F(TextListingTest, every_file_of_the_table_lists_as_its_golden_listing) {
     for (const Case& c : readCases("listing")) {
         SCOPED_TRACE(where("listing", c));
-        auto s = open(bytesFromText(c["bytes"]));
+        auto s = open(c["bytes"]);
         ASSERT_EQ(s->error(), 0u);
         if (c.has("annotations")) annotate(*s, c["annotations"]);
         TextListing listing;
@@ -98,7 +97,7 @@ TEST_F(TextListingTest, every_file_of_the_table_lists_as_its_golden_listing) {
 }
 
 TEST_F(TextListingTest, every_column_of_the_table_reads_as_expected) {
-    auto s = open(SmfBuilder().track().noteOn(0, 0, 60, 90).noteOff(96, 0, 60).bytes());
+    auto s = open(R"("MThd" [ 0001 0001 0060 ] "MTrk" [ 00903c5a 60803c00 ])");
     for (const Case& c : readCases("listing_columns")) {
         SCOPED_TRACE(where("listing_columns", c));
         if (c.has("note")) {
@@ -113,14 +112,9 @@ TEST_F(TextListingTest, every_column_of_the_table_reads_as_expected) {
             continue;
         }
         const MidiMessage m = messageOf(c["message"]);
-        const auto check = [&c](const char* key, const std::string& actual) {
-            if (c.has(key)) {
-                EXPECT_EQ(actual, quoted(c[key])) << key;
-            }
-        };
-        check("bytes", listing::messageBytesText(m));
-        check("description", listing::metaDescriptionText(m));
-        check("length", listing::dataLengthText(m));
+        EXPECT_EQ(listing::messageBytesText(m), quoted(c["bytes"]));
+        EXPECT_EQ(listing::metaDescriptionText(m), quoted(c["description"]));
+        EXPECT_EQ(listing::dataLengthText(m), quoted(c["length"]));
         EXPECT_EQ(listing::payloadText(m), "");
     }
 }
@@ -129,7 +123,7 @@ const std::string kTwoTracks = R"("MThd" [ 0001 0002 0060 ] "MTrk" [ 00903c01 00
     00ff2f00 ] "MTrk" [ 07c205 00923c64 00ff2f00 ])";
 
 TEST_F(TextListingTest, requests_off_the_lines_give_null_values) {
-    auto s = open(bytesFromText(kTwoTracks));
+    auto s = open(kTwoTracks);
     const ListingSource source{s->header(), s->tracks(), 0};
     TextListing listing;
     const auto offLine = [&] {
@@ -146,21 +140,18 @@ TEST_F(TextListingTest, requests_off_the_lines_give_null_values) {
     while (listing.setNext(source)) {
     }
     offLine();  // after the last
-    ::ImportSession* h = handleOf(s.get());
-    EXPECT_EQ(VlMidiTextLineType(h), -1);
-    EXPECT_EQ(VlMidiTextLineTextChunk(h, 2), nullptr);
-    EXPECT_EQ(VlMidiTextLineSetNext(h), 0);
 }
 
 TEST_F(TextListingTest, a_cursor_whose_events_are_gone_is_on_no_line) {
-    auto s = open(bytesFromText(kTwoTracks));
+    auto s = open(kTwoTracks);
     ::ImportSession* h = handleOf(s.get());
     ASSERT_EQ(VlMidiTextLineSetFirst(h), 1);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(VlMidiTextLineSetNext(h), 1);
     ASSERT_STREQ(VlMidiTextLineTextChunk(h, 2), "ff 58");
+    EXPECT_EQ(VlMidiTextLineTextChunk(h, 7), nullptr);
     // A shorter file on disk: the reread frees the old events, and the new first
     // track may well sit where the old one did.
-    open(bytesFromText(R"("MThd" [ 0000 0001 0060 ] "MTrk" [ 00903050 ])"));
+    open(R"("MThd" [ 0000 0001 0060 ] "MTrk" [ 00903050 ])");
     ASSERT_TRUE(s->reread());
     EXPECT_EQ(VlMidiTextLineType(h), -1);
     EXPECT_EQ(VlMidiTextLineSetNext(h), 0);
