@@ -3,11 +3,11 @@
 // tracks that may hold any meta event, and bytes as hex.
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 #include <string>
 
 #include "midi/midi_track.h"
+#include "midi/read_bytes.h"
 #include "support/track_listing.h"
 #include "support/track_text.h"
 
@@ -25,12 +25,6 @@ inline std::string quoted(const std::string& value) {
         out += k == std::string::npos ? value[i] : "\t\n\v\f\r"[k];
     }
     return out;
-}
-
-inline std::string hexByte(unsigned value, const char* format = "%02x") {
-    char buffer[12];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
 }
 
 // A quoted marker payload, "meta <type> <hex bytes>", "sysex <hex bytes>", "packed <hex>"

@@ -56,7 +56,7 @@ std::string signatureText(const MidiMessage& m) {
     const std::string kind = what;
     std::string out = kind;
     for (size_t k = 0; kind != "none" && k < (kind == "key" ? 2u : kind == "time" ? 4u : 3u); ++k)
-        out += " " + hexByte(v[k]);
+        out += " " + hex(v[k]);
     return out;
 }
 

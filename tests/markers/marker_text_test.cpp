@@ -16,12 +16,12 @@ namespace {
 
 std::string noteRead(const MidiMessage& m) {
     const std::optional<ProprietaryNote> note = readProprietaryNote(m);
-    return note ? hexByte(note->status) + " " + hexByte(note->key) : "none";
+    return note ? hex(note->status) + " " + hex(note->key) : "none";
 }
 
 std::string messageText(const MidiMessage& m) {
     const std::string text(m.payload.text());
-    return hexByte(m.status) + " " + hexByte(m.data1) + " " + hexByte(m.data2) +
+    return hex(m.status) + " " + hex(m.data1) + " " + hex(m.data2) +
            (text.empty() ? "" : " '" + text + "'");
 }
 
@@ -32,7 +32,7 @@ TEST(MarkerText, every_case_of_the_table_reads_as_expected) {
         if (c.has("scan")) {
             std::array<uint32_t, 5> out{};
             const size_t n = scanHexNumbers(quoted(c["scan"]), out);
-            for (size_t k = 0; k < n; ++k) got += (k == 0 ? "" : " ") + hexByte(out[k], "%x");
+            for (size_t k = 0; k < n; ++k) got += (k == 0 ? "" : " ") + hex(out[k], "%x");
             EXPECT_EQ(got, c["numbers"]);
         } else if (c.has("note")) {
             const MidiMessage m = MidiMessage::markerText(quoted(c["note"]));
@@ -45,7 +45,7 @@ TEST(MarkerText, every_case_of_the_table_reads_as_expected) {
             const auto type = static_cast<uint8_t>(std::stoul(c["type"], nullptr, 16));
             const auto values = readMetaMarker(MidiMessage::markerText(quoted(c["meta"])), type);
             for (size_t k = 0; values && k < 4; ++k)
-                got += (k == 0 ? "" : " ") + hexByte((*values)[k]);
+                got += (k == 0 ? "" : " ") + hex((*values)[k]);
             EXPECT_EQ(values ? got : "none", c["values"]);
         }
     }

@@ -5,8 +5,10 @@
 // [ ... ] / { ... } for a big-endian / little-endian 32-bit length of what they enclose.
 // Read: "ok|failed <header type> <length> format <f> tracks <n> division <d>", then one
 // line per track: "<type> <length> ch <mask>:" and its events as
-// "<delta> <status> <data1> <data2>[ +<payload>]" (a printable payload in quotes).
+// "<delta> <status> <data1> <data2>[ +<payload>]"; types and payloads are shown as
+// text when printable (payloads in quotes), else in hex.
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <sstream>
@@ -56,14 +58,14 @@ inline std::string hex(unsigned value, const char* format = "%02x") {
     return buffer;
 }
 
-inline std::string payloadText(const MidiDataBlock& p) {
-    bool printable = true;
+// The text (between quotes) when printable, else its bytes in hex.
+inline std::string textOrHex(std::string_view text, const std::string& quote = "") {
     std::string bytes;
-    for (int32_t k = 0; k < p.length(); ++k) {
-        printable = printable && std::isprint(p.byteAt(k)) != 0;
-        bytes += hex(static_cast<unsigned>(p.byteAt(k)));
-    }
-    return " +" + (printable ? "'" + std::string(p.text()) + "'" : bytes);
+    for (const char c : text) bytes += hex(static_cast<uint8_t>(c));
+    const bool printable = std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isprint(static_cast<unsigned char>(c)) != 0;
+    });
+    return printable ? quote + std::string(text) + quote : bytes;
 }
 
 inline std::string swingText(const SwingStatistics& s) {
@@ -76,25 +78,20 @@ inline std::string swingText(const SwingStatistics& s) {
     return out;
 }
 
-// A chunk type, with '.' for what is not printable.
-inline std::string typeText(const std::array<char, 4>& type) {
-    std::string out(type.data(), 4);
-    for (char& c : out) c = std::isprint(static_cast<unsigned char>(c)) != 0 ? c : '.';
-    return out;
-}
-
 inline std::string readText(bool ok, const MidiFileHeader& h, const TrackSet& tracks) {
-    std::string out = std::string(ok ? "ok " : "failed ") + typeText(h.chunkType) +
-                      " " + std::to_string(h.chunkLength) + " format " + std::to_string(h.format) +
+    std::string out = (ok ? "ok " : "failed ") + textOrHex({h.chunkType.data(), 4}) + " " +
+                      std::to_string(h.chunkLength) + " format " + std::to_string(h.format) +
                       " tracks " + std::to_string(h.trackCount) + " division " +
                       std::to_string(tracks.division);
     for (const MidiTrack& t : tracks.tracks) {
-        out += "\n" + typeText(t.chunkType) + " " + std::to_string(t.chunkLength) + " ch " +
-               hex(t.channelMask, "%04x") + ":";
+        out += "\n" + textOrHex({t.chunkType.data(), 4}) + " " + std::to_string(t.chunkLength) +
+               " ch " + hex(t.channelMask, "%04x") + ":";
         for (const MidiEvent& e : t.events) {
             const MidiMessage& m = e.message;
+            const std::string payload =
+                m.payload.empty() ? "" : " +" + textOrHex(m.payload.text(), "'");
             out += " " + std::to_string(e.time) + " " + hex(m.status) + " " + hex(m.data1) + " " +
-                   hex(m.data2) + (m.payload.empty() ? "" : payloadText(m.payload)) + ",";
+                   hex(m.data2) + payload + ",";
         }
     }
     return out;
