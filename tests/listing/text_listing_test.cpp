@@ -122,39 +122,32 @@ TEST_F(TextListingTest, every_column_of_the_table_reads_as_expected) {
 const std::string kTwoTracks = R"("MThd" [ 0001 0002 0060 ] "MTrk" [ 00903c01 00ff580406032408
     00ff2f00 ] "MTrk" [ 07c205 00923c64 00ff2f00 ])";
 
+// Before the first line, on chunks no line has, after the last line, after a reread
+// freed the events (the new first track may well sit where the old one did) and when
+// the cursor's track is gone.
 TEST_F(TextListingTest, requests_off_the_lines_give_null_values) {
     auto s = open(kTwoTracks);
-    const ListingSource source{s->header(), s->tracks(), 0};
-    TextListing listing;
-    const auto offLine = [&] {
-        EXPECT_EQ(listing.lineType(source), -1);
-        EXPECT_EQ(listing.textChunk(source, 2), nullptr);
-        EXPECT_FALSE(listing.setNext(source));
-    };
-    offLine();  // before the first line
-    ASSERT_TRUE(listing.setFirst(source));
-    EXPECT_EQ(listing.textChunk(source, 0), nullptr);  // chunks no line type has
-    EXPECT_EQ(listing.textChunk(source, 65535), nullptr);
-    ASSERT_TRUE(listing.setNext(source) && listing.setNext(source));
-    EXPECT_EQ(listing.textChunk(source, 7), nullptr);
-    while (listing.setNext(source)) {
-    }
-    offLine();  // after the last
-}
-
-TEST_F(TextListingTest, a_cursor_whose_events_are_gone_is_on_no_line) {
-    auto s = open(kTwoTracks);
     ::ImportSession* h = handleOf(s.get());
+    const auto offLine = [h] {
+        EXPECT_EQ(VlMidiTextLineType(h), -1);
+        EXPECT_EQ(VlMidiTextLineTextChunk(h, 2), nullptr);
+        EXPECT_EQ(VlMidiTextLineSetNext(h), 0);
+    };
+    offLine();
     ASSERT_EQ(VlMidiTextLineSetFirst(h), 1);
+    EXPECT_EQ(VlMidiTextLineTextChunk(h, 0), nullptr);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(VlMidiTextLineSetNext(h), 1);
     ASSERT_STREQ(VlMidiTextLineTextChunk(h, 2), "ff 58");
     EXPECT_EQ(VlMidiTextLineTextChunk(h, 7), nullptr);
-    // A shorter file on disk: the reread frees the old events, and the new first
-    // track may well sit where the old one did.
+    EXPECT_EQ(VlMidiTextLineTextChunk(h, 65535), nullptr);
+    while (VlMidiTextLineSetNext(h) != 0) {
+    }
+    offLine();
+    ASSERT_EQ(VlMidiTextLineSetFirst(h), 1);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(VlMidiTextLineSetNext(h), 1);  // on an event again
     open(R"("MThd" [ 0000 0001 0060 ] "MTrk" [ 00903050 ])");
     ASSERT_TRUE(s->reread());
-    EXPECT_EQ(VlMidiTextLineType(h), -1);
-    EXPECT_EQ(VlMidiTextLineSetNext(h), 0);
+    offLine();
     EXPECT_NE(walkExports(h).find("|90 30 50 |"), std::string::npos);
 
     TextListing listing;
