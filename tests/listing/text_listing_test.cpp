@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <memory>
+#include <tuple>
 
 #include "interface/export_guard.h"
 #include "listing/event_line_text.h"
@@ -60,10 +61,9 @@ void annotate(ImportSession& s, const std::string& text) {
     const MidiTrack annotated = trackFromText(text);
     auto to = s.tracks().tracks.at(0).events.begin();
     for (const MidiEvent& from : annotated.events) {
-        to->strand = from.strand;
-        to->flags = from.flags;
-        to->duration1 = from.duration1;
-        (to++)->duration2 = from.duration2;
+        std::tie(to->strand, to->flags, to->duration1, to->duration2) =
+            std::tie(from.strand, from.flags, from.duration1, from.duration2);
+        ++to;
     }
 }
 

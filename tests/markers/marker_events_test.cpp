@@ -41,8 +41,7 @@ std::string matches(const MidiMessage& m, const std::string& of) {
 }
 
 std::string tempoText(const MidiMessage& m) {
-    const auto us = tempoMicroseconds(m);
-    const auto qpm = quartersPerMinute(m);
+    const auto us = tempoMicroseconds(m), qpm = quartersPerMinute(m);
     return !us ? "none" : std::to_string(*us) + " " + (qpm ? std::to_string(*qpm) : "none");
 }
 

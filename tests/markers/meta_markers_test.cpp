@@ -41,9 +41,10 @@ TEST(MetaMarkers, a_track_set_copies_from_its_first_track_into_the_others) {
     set.appendTrack(trackFromText("0 on 1 60, 20 off 1 60"));
     set.appendTrack(trackFromText("5 on 2 60, 20 KS 1 1"));
     EXPECT_EQ(insertMetaMarkers(set), 2u);
-    EXPECT_EQ(trackText(set.tracks[0]), "0 TS 3 2, 10 on 0 60");
-    EXPECT_EQ(trackText(set.tracks[1]), "0 KQVLMTA 58 03 02 18 08, 0 on 1 60, 20 off 1 60");
-    EXPECT_EQ(trackText(set.tracks[2]), "0 KQVLMTA 58 03 02 18 08, 5 on 2 60, 20 KS 1 1");
+    EXPECT_EQ(trackText(set.tracks[0]) + " | " + trackText(set.tracks[1]) + " | " +
+                  trackText(set.tracks[2]),
+              "0 TS 3 2, 10 on 0 60 | 0 KQVLMTA 58 03 02 18 08, 0 on 1 60, 20 off 1 60 | "
+              "0 KQVLMTA 58 03 02 18 08, 5 on 2 60, 20 KS 1 1");
     EXPECT_EQ(removeMetaMarkers(set), 2u);
     EXPECT_EQ(trackText(set.tracks[2]), "5 on 2 60, 20 KS 1 1");
 }

@@ -69,13 +69,10 @@ inline std::string textOrHex(std::string_view text, const std::string& quote = "
 }
 
 inline std::string swingText(const SwingStatistics& s) {
-    if (s.count == std::array<int32_t, 4>{}) return "none";
     std::string out;
-    for (const auto* figures : {&s.count, &s.offsetSum, &s.offsetSquares}) {
-        out += out.empty() ? "" : " ";
-        for (size_t c = 0; c < 4; ++c) out += (c == 0 ? "" : "/") + std::to_string((*figures)[c]);
-    }
-    return out;
+    for (const auto* figures : {&s.count, &s.offsetSum, &s.offsetSquares})
+        for (size_t c = 0; c < 4; ++c) out += (c == 0 ? " " : "/") + std::to_string((*figures)[c]);
+    return s.count == std::array<int32_t, 4>{} ? "none" : out.substr(1);
 }
 
 inline std::string readText(bool ok, const MidiFileHeader& h, const TrackSet& tracks) {
