@@ -14,22 +14,20 @@
 #include "listing/event_line_text.h"
 #include "markers/marker_cases.h"
 #include "midi/read_bytes.h"
-#include "session/import_session.h"
+#include "session/import_session.h"  // state::Durations 0x10000, state::Strands 0x20000
 #include "support/golden.h"
 #include "vlmidiin.h"
 
 namespace vl::test {
 namespace {
 
-constexpr uint16_t kChunks = 7;
-
-// Every line walked by the given moves: its type, then every chunk after a "|".
+// Every line walked by the given moves: its type, then its chunks 0 to 6 after "|".
 template <class First, class Next, class Type, class Chunk>
 std::string walk(First first, Next next, Type type, Chunk chunk) {
     std::string out;
     for (bool on = first(); on; on = next()) {
         out += std::to_string(type());
-        for (uint16_t c = 0; c < kChunks; ++c) {
+        for (uint16_t c = 0; c < 7; ++c) {
             const char* text = chunk(c);
             out += " |" + std::string(text != nullptr ? text : "<null>");
         }
@@ -48,12 +46,6 @@ std::string walkExports(::ImportSession* h) {
                 [h] { return VlMidiTextLineSetNext(h) != 0; },
                 [h] { return VlMidiTextLineType(h); },
                 [h](uint16_t c) { return VlMidiTextLineTextChunk(h, c); });
-}
-
-uint32_t stateOf(const Case& c) {
-    const std::string s = c.has("state") ? c["state"] : "0";
-    return (s.find('D') != std::string::npos ? state::Durations : 0) |
-           (s.find('S') != std::string::npos ? state::Strands : 0);
 }
 
 // Copies the annotations of the track text onto the events of the first track.
@@ -88,7 +80,8 @@ TEST_F(TextListingTest, every_file_of_the_table_lists_as_its_golden_listing) {
         ASSERT_EQ(s->error(), 0u);
         if (c.has("annotations")) annotate(*s, c["annotations"]);
         TextListing listing;
-        expectGolden(c["golden"], walk(listing, {s->header(), s->tracks(), stateOf(c)}));
+        const auto state = static_cast<uint32_t>(c.number("state"));
+        expectGolden(c["golden"], walk(listing, {s->header(), s->tracks(), state}));
         EXPECT_EQ(TextListing::lineCount(s->tracks()), c.number("lines"));
         if (c.has("state")) continue;
         expectGolden(c["golden"], walkExports(handleOf(s.get())));
@@ -103,7 +96,8 @@ TEST_F(TextListingTest, every_column_of_the_table_reads_as_expected) {
         if (c.has("note")) {
             annotate(*s, c["note"]);
             TextListing listing;
-            const std::string lines = walk(listing, {s->header(), s->tracks(), stateOf(c)});
+            const auto state = static_cast<uint32_t>(c.number("state"));
+            const std::string lines = walk(listing, {s->header(), s->tracks(), state});
             const std::string want = c["annotation"] == "none" ? "<null>" : quoted(c["annotation"]);
             EXPECT_NE(lines.find("|90 3c 5a |<null> |<null> |<null> |" + want + "\n"),
                       std::string::npos) << lines;

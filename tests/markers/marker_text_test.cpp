@@ -1,6 +1,6 @@
-// Marker payload texts: the exact bytes written (those of notes and signatures also
-// in the bar group and meta marker tables), the number scanner and the readers of
-// note and meta markers (rows in tests/data/cases/marker_text.txt).
+// Marker payload texts: the number scanner and the readers of note and meta markers
+// (rows in tests/data/cases/marker_text.txt). The texts written are pinned by the bar
+// group, meta marker and marker event tables.
 
 #include "markers/marker_text.h"
 
@@ -47,16 +47,6 @@ TEST(MarkerText, every_case_of_the_table_reads_as_expected) {
             EXPECT_EQ(values ? got : "none", c["values"]);
         }
     }
-}
-
-TEST(MarkerText, builders_write_exact_payloads) {
-    EXPECT_EQ(barMarkerText(), "KQVLBAR");
-    EXPECT_EQ(deletedMarkerText(), "KQVLZZZ");
-    EXPECT_EQ(proprietaryNoteOnText(0x13, 0xFE), "KQVLEVT 93 fe");  // channel modulo 16
-    EXPECT_EQ(tempoMarkerText(0x07, 0xA1, 0x20), "KQVLMTA 51 07 a1 20");
-    EXPECT_EQ(messageText(proprietaryNoteMessage(false, 2, 64)), "ff 7f 00 'KQVLEVT 82 40'");
-    EXPECT_EQ(*metaMarkerType(MidiMessage::markerText("KQVLMTA 77 1")), 0x77u);
-    EXPECT_FALSE(metaMarkerType(MidiMessage::markerText("KQVLEVT 58")));
 }
 
 TEST(MarkerText, the_scanner_never_reads_past_its_view) {

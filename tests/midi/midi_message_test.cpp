@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "midi/midi_event.h"
+#include "support/track_text.h"
 
 namespace vl::test {
 namespace {
@@ -19,14 +20,6 @@ TEST(MidiMessage, the_length_of_a_message_follows_from_its_status) {
                                 std::string(32, '2') + std::string(16, '3') + "0232001010111010";
     for (int s = 0; s < 256; ++s)
         EXPECT_EQ(messageLength(static_cast<uint8_t>(s)), lengths[s] - '0') << "status " << s;
-}
-
-// Note kinds, channels and note matches are pinned by the marker event table.
-TEST(MidiMessage, a_channel_wraps_into_the_low_nibble_and_only_meta_types_1_to_7_are_texts) {
-    EXPECT_EQ(MidiMessage::channel(kind::NoteOn, 0x13, 60, 1).status, 0x93);
-    EXPECT_EQ(MidiMessage::metaEvent(7, 0, nullptr).textKind(), 4102);
-    EXPECT_EQ(MidiMessage::metaEvent(8, 0, nullptr).textKind(), textkind::None);
-    EXPECT_EQ(MidiMessage::packed(0xF7).channel(), 255);
 }
 
 // Payloads inside the block and on the heap, at and around the boundary, copied,
@@ -47,39 +40,30 @@ TEST(MidiMessage, payload_copies_moves_and_reassignments_keep_the_bytes) {
         EXPECT_EQ(original.byteAt(static_cast<int32_t>(length)), -1);
     }
     const uint8_t bytes[] = {9, 8};
-    EXPECT_TRUE(MidiDataBlock(nullptr, 5).empty() && MidiDataBlock(bytes, -3).empty());
-    EXPECT_EQ(MidiDataBlock(bytes, 2).byteAt(-1), -1);
+    EXPECT_TRUE(MidiDataBlock(nullptr, 5).empty() && MidiDataBlock(bytes, -3).empty() &&
+                MidiDataBlock(bytes, 2).byteAt(-1) == -1);
 }
 
+// A bar marker keeps no second duration and no output flag; other events take no
+// annotations; rhythm marks replace each other; neutralising keeps only the delta.
 TEST(MidiEvent, annotations_apply_only_where_they_belong_and_neutralising_clears_them) {
-    MidiEvent bar(0, kBarMarkerText);
+    MidiEvent bar(0, kBarMarkerText), cc(0, 0x000007B0u);
     bar.orFlags(flag::Output);
     EXPECT_TRUE(bar.setDurations(7, 9, false));
-    EXPECT_EQ(bar.duration1, 7);
-    EXPECT_EQ(bar.duration2, 0);  // a bar marker keeps no second duration
-    EXPECT_FALSE(bar.testFlags(flag::Output));
-
-    MidiEvent cc(0, 0x000007B0u);
-    EXPECT_FALSE(cc.setDurations(7, 9, false));
-    EXPECT_FALSE(cc.setStrand(2, false, false));
-    EXPECT_EQ(cc.strand, -1);
-
-    MidiEvent note(40, 0x643C90u);
-    ASSERT_TRUE(note.setStrand(2, true, true));
-    EXPECT_TRUE(note.testFlags(flag::StrandSet | flag::ChordMember));
-    ASSERT_TRUE(note.setStrand(2, false, true));
-    EXPECT_FALSE(note.testFlags(flag::ChordMember));
+    EXPECT_FALSE(cc.setDurations(7, 9, false) || cc.setStrand(2, false, false));
+    MidiEvent chord(0, 0x643C90u), note(40, 0x643C91u), gone(7, 0x643C92u);
+    EXPECT_TRUE(chord.setStrand(2, true, true) && note.setStrand(2, true, true) &&
+                note.setStrand(3, false, true) && gone.setStrand(4, true, true));
     note.setRhythmMarks(flag::Triplet | 0x0003);
     note.setRhythmMarks(flag::Quintuplet);
-    EXPECT_EQ(note.flags & flag::RhythmMarks, flag::Quintuplet);
-    note.clearStrand();
-    EXPECT_EQ(note.strand, -1);
-    EXPECT_FALSE(note.testFlags(flag::StrandSet));
-    note.setDurations(10, 20, true);
-    note.neutralise();
-    EXPECT_EQ(note.time, 40u);
-    EXPECT_TRUE(note.message.isDeletedMarker());
-    EXPECT_EQ(note.flags + note.duration1, 0);
+    MidiEvent cleared = note;
+    cleared.clearStrand();
+    gone.setDurations(10, 20, true);
+    gone.neutralise();
+    MidiTrack t(96);
+    for (const MidiEvent* e : {&bar, &cc, &chord, &note, &cleared, &gone}) t.append(*e);
+    EXPECT_EQ(trackText(t, true), "0 KQVLBAR [d7/0], 0 st b0 07, 0 on 0 60 [s2 f4080], "
+                                  "40 on 1 60 [s3 f4040], 80 on 1 60 [f40], 87 KQVLZZZ");
 }
 
 }  // namespace
