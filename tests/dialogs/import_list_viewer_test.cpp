@@ -74,7 +74,8 @@ protected:
             if (i == keys.size()) break;
             const int beeps = platformRecord().beepCount;
             EXPECT_FALSE(viewer.pressButton(buttons.at(keys[i])));
-            log += std::string("\n") + keys[i] + (platformRecord().beepCount != beeps ? " beep" : "");
+            const bool beeped = platformRecord().beepCount != beeps;
+            log += std::string("\n") + keys[i] + (beeped ? " beep" : "");
         }
         EXPECT_TRUE(viewer.pressButton(kDialogCancel));
         return log + "\n";
@@ -84,8 +85,8 @@ protected:
 };
 
 TEST_F(ImportListViewerDialog, the_buttons_walk_the_lists_as_the_transcript_says) {
-    const std::string keys = ">>><>><f" + std::string(8, '>') + "<>><f" + "<<>>f" + "bbbbbb<" + "fffff" +
-                             "bbff" + "dffd" + "uuuf>";
+    const std::string keys =
+        ">>><>><f" + std::string(8, '>') + "<>><f<<>>fbbbbbb<fffffbbffdffduuuf>";
     std::string log = transcript(twoStrandFile(), keys);
     log += transcript(SmfBuilder().format(1).division(96).track().timeSignature(0, 4, 2)
                           .endTrack(384).bytes(), "><dufb");
@@ -97,7 +98,8 @@ TEST_F(ImportListViewerDialog, the_export_shows_the_viewer_and_leaves_the_walk_w
     ImportFilterApp app(temp.directory() + "/settings.ini");
     auto session = ImportSession::fromFile(temp.path(), app);
     session->initialise();
-    runner_.press(Viewer::kNextStrandButton).press(Viewer::kForwardToBarButton).press(kDialogCancel);
+    runner_.press(Viewer::kNextStrandButton).press(Viewer::kForwardToBarButton);
+    runner_.press(kDialogCancel);
     int parent = 0;
     VlMidiImportListShow(nullptr, &parent);  // a null handle shows nothing
     EXPECT_TRUE(runner_.shownDialogs().empty());

@@ -17,7 +17,8 @@ namespace {
 template <typename Values>
 std::string joined(const Values& values, size_t from, size_t count) {
     std::string out;
-    for (size_t i = from; i < from + count; ++i) out += (out.empty() ? "" : " ") + std::to_string(values[i]);
+    for (size_t i = from; i < from + count; ++i)
+        out += (out.empty() ? "" : " ") + std::to_string(values[i]);
     return out;
 }
 

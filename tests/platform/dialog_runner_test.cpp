@@ -35,6 +35,8 @@ TEST(DialogModel, unknown_identifiers_read_as_empty_and_selections_need_an_entry
     EXPECT_EQ(dialog.selection(TestDialog::kList), -1);
     dialog.addEntry(TestDialog::kList, "b");
     EXPECT_EQ(dialog.entries(TestDialog::kList), (std::vector<std::string>{"a", "b"}));
+    dialog.setEntries(TestDialog::kList, {});
+    EXPECT_FALSE(dialog.setSelection(TestDialog::kList, 0));  // an empty list has no entry 0
 }
 
 TEST(HeadlessDialogRunner, initialises_then_cancels_and_cancels_file_dialogs) {

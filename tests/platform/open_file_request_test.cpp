@@ -50,6 +50,9 @@ TEST(OpenFileRequest, the_default_extension_completes_names_without_one) {
         {dir + "/", dir + "/"},             {"", ""}};
     for (const auto& [typed, expected] : cases)
         EXPECT_EQ(withDefaultExtension(request, typed), expected) << typed;
+    OpenFileRequest noExtension = request;
+    noExtension.defaultExtension.clear();
+    EXPECT_EQ(withDefaultExtension(noExtension, dir + "/song"), dir + "/song");
 }
 
 }  // namespace

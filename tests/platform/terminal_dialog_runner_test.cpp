@@ -22,7 +22,8 @@ struct Terminal {
 
 TEST(TerminalDialogRunner, commands_change_controls_refusals_change_nothing_and_ok_ends) {
     Terminal t("check 11\ncheck abc\nselect 10 0\nselect 11 3\nselect 11 x\npress 13\n"
-               "press 99999999999999\nfrobnicate\ncheck\n" + std::string(100000, 'x') +
+               "press 99999999999999\nfrobnicate\nfrobnicate 12\ncheck\n" +
+               std::string(100000, 'x') +
                "\nuncheck 10\nselect 11 2\npress 12\nhelp\nshow\npress 1\nselect 11 0\n");
     TestDialog dialog;
     EXPECT_EQ(t.runner.runModal(dialog, nullptr), kDialogOk);

@@ -59,11 +59,13 @@ TEST(ConfigurationDialog, ok_stores_the_checks_and_the_selected_beat_only) {
 
 TEST(ConfigurationDialog, cancel_changes_nothing_whatever_was_changed_in_the_controls) {
     ScriptedDialogRunner pressed;
-    pressed.setCheck(Dialog::kTripletsCheck, false).select(Dialog::kBeatList, 3).press(kDialogCancel);
+    pressed.setCheck(Dialog::kTripletsCheck, false).select(Dialog::kBeatList, 3);
+    pressed.press(kDialogCancel);
     ScriptedDialogRunner ranDry;
     ranDry.setCheck(Dialog::kSwingCheck, false).select(Dialog::kBeatList, 2);
     HeadlessDialogRunner headless;
-    for (DialogRunner* runner : std::initializer_list<DialogRunner*>{&pressed, &ranDry, &headless}) {
+    DialogRunner* const runners[] = {&pressed, &ranDry, &headless};
+    for (DialogRunner* runner : runners) {
         ResolutionSettings r = record(1, 1, 6);
         EXPECT_FALSE(editResolutionSettings(*runner, nullptr, r));
         EXPECT_EQ(summary(r), "1 1 6");

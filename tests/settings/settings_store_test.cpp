@@ -105,7 +105,8 @@ TEST(SettingsStore, values_are_read_from_an_imperfect_file) {
 TEST(SettingsStore, an_oversized_file_is_read_up_to_the_limit) {
     const TempDir dir;
     const std::string path = dir.path() + "/vlmidiin.ini";
-    writeText(path, "[s]\nfirst=1\n" + std::string(SettingsStore::kMaxFileSize, ';') + "\nlast=2\n");
+    const std::string filler(SettingsStore::kMaxFileSize, ';');
+    writeText(path, "[s]\nfirst=1\n" + filler + "\nlast=2\n");
     SettingsStore store(path);
     store.load();
     EXPECT_EQ(store.readInt("s", "first", 0), 1);
