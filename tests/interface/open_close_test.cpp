@@ -39,15 +39,6 @@ protected:
     TempFile file_ = writeTempFile(songOfTracks(1));
 };
 
-TEST_F(OpenClose, a_readable_file_opens_and_close_nulls_the_variable_once) {
-    ::ImportSession* s = vlImportOpenFromName(file_.path().c_str());
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(vlImportError(s), 0);
-    vlImportClose(&s);
-    EXPECT_EQ(s, nullptr);
-    vlImportClose(&s);  // the second close finds null and does nothing
-}
-
 TEST_F(OpenClose, unreadable_paths_give_null_from_both_open_calls) {
     TempFile notMidi = writeTempFile({'h', 'e', 'l', 'l', 'o'}, "hello.txt");
     for (const std::string& path :
@@ -77,9 +68,10 @@ TEST_F(OpenClose, an_empty_path_asks_with_the_dialog) {
     EXPECT_EQ(platformRecord().messageBoxCount, 1);
 }
 
-TEST_F(OpenClose, strand_walk_answers_false_before_initialise) {
+TEST_F(OpenClose, a_file_opens_its_walk_answers_false_before_initialise_and_close_nulls_once) {
     ::ImportSession* s = vlImportOpenFromName(file_.path().c_str());
     ASSERT_NE(s, nullptr);
+    EXPECT_EQ(vlImportError(s), 0);
     ImportItem item{};
     EXPECT_EQ(vlImportStrandCount(s) + vlImportGetFirstStrand(s) + vlImportGetNextStrand(s) +
                   vlImportGetFirstItem(s, &item) + vlImportGetNextItem(s, &item) +
@@ -88,6 +80,8 @@ TEST_F(OpenClose, strand_walk_answers_false_before_initialise) {
     EXPECT_EQ(vlImportGetGuideStrand(s), 1);
     EXPECT_EQ(vlImportGetStartVoicing(s, &item), 0);
     vlImportClose(&s);
+    EXPECT_EQ(s, nullptr);
+    vlImportClose(&s);  // the second close finds null and does nothing
 }
 
 // A re-read replaces the tracks but leaves the strands and the host's walk
