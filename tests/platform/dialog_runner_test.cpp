@@ -1,5 +1,6 @@
-// The dialog framework: control access by identifier, the headless and
-// scripted runners, the choice of runner, and message box, beep and help.
+// The dialog framework: control access by identifier, the headless runner,
+// the scripted runner the tests drive dialogs with (that it plays only the
+// actions that fit), the choice of runner, and message box, beep and help.
 #include "platform/dialog_runner.h"
 
 #include <gtest/gtest.h>
@@ -81,43 +82,6 @@ TEST(ScriptedDialogRunner, plays_fitting_actions_in_order_and_records_the_dialog
     EXPECT_TRUE(shown.controlsAfterInit[1].checked);  // as onInitDialog left it
     EXPECT_FALSE(shown.controlsAtEnd[1].checked);
     EXPECT_EQ(shown.controlsAtEnd[3].selection, 2);
-}
-
-TEST(ScriptedDialogRunner, file_answers_are_checked_like_typed_paths_and_wait_for_a_file_dialog) {
-    TempFile existing({'M', 'T', 'h', 'd'}, "song.mid");
-    ScriptedDialogRunner runner;
-    runner.answerOpenFileError(0x3003);
-    TestDialog dialog;
-    EXPECT_EQ(runner.runModal(dialog, nullptr), kDialogCancel);  // the answer stays queued
-    std::string path;
-    uint32_t errorCode = 0;
-    EXPECT_FALSE(runner.askOpenFile(importOpenFileRequest(), nullptr, path, errorCode));
-    EXPECT_EQ(errorCode, 0x3003u);
-    runner.answerOpenFile(existing.directory() + "/missing.mid")  // refused: no such file
-        .answerOpenFile(existing.directory())                     // refused: a directory
-        .press(kDialogOk)                                         // no file-dialog action
-        .press(kOpenFileConfigureButtonId)                        // runs the nested dialog
-        .setCheck(TestDialog::kCheck, false)
-        .press(kDialogOk)
-        .answerOpenFile(existing.directory() + "/song");  // the default extension completes it
-    OpenFileRequest request = importOpenFileRequest();
-    void* nestedParent = nullptr;
-    request.onConfigure = [&](void* panel) {
-        TestDialog nested;
-        nestedParent = panel;
-        EXPECT_EQ(runner.runModal(nested, panel), kDialogOk);
-    };
-    int owner = 0;
-    EXPECT_TRUE(runner.askOpenFile(request, &owner, path, errorCode));
-    EXPECT_EQ(path, existing.path());
-    EXPECT_EQ(errorCode, 0u);
-    EXPECT_EQ(runner.rejectedActions(), 3);
-    EXPECT_EQ(nestedParent, &owner);
-    EXPECT_FALSE(runner.shownDialogs().at(1).controlsAtEnd[1].checked);
-    EXPECT_EQ(runner.openFileRequests(), 2);
-    path = "unchanged";  // no answers left: cancelled
-    EXPECT_FALSE(runner.askOpenFile(importOpenFileRequest(), nullptr, path, errorCode));
-    EXPECT_EQ(path + " " + std::to_string(errorCode), "unchanged 0");
 }
 
 TEST(RunnerChoice, mode_picks_the_default_and_an_installed_runner_wins) {

@@ -26,7 +26,8 @@ TEST(ConfigurationDialog, terminal_sessions_change_the_record_as_the_transcript_
     } sessions[] = {
         {7, ""}, {6, ""}, {5, ""}, {4, ""}, {3, ""}, {0, ""}, {8, ""}, {255, ""},  // cancelled
         {3, "uncheck 3023\ncheck 3027\nselect 3024 0\nok\n"},
-        {3, "select 3024 1\nok\n"}, {3, "select 3024 2\nok\n"}, {7, "check 3027\nselect 3024 3\nok\n"},
+        {3, "select 3024 1\nok\n"}, {3, "select 3024 2\nok\n"},
+        {7, "check 3027\nselect 3024 3\nok\n"},
         {6, "uncheck 3023\nselect 3024 3\ncancel\n"},
         {3, "select 3024 -1\nok\n"}, {6, "select 3024 -1\nok\n"}, {0, "select 3024 -1\nok\n"},
         {200, "select 3024 -1\nok\n"}, {7, "help\ncheck 3027\nok\n"},

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "support/case_file.h"
 #include "support/smf_builder.h"
@@ -52,32 +53,28 @@ std::vector<std::string> filesIn(const std::string& dir) {
     return names;
 }
 
-void setEnv(const char* name, const char* value) {
-    if (value != nullptr) setenv(name, value, 1);
-    else unsetenv(name);
-}
-
 TEST(SettingsStore, the_default_path_follows_the_config_home_or_home) {
     const TempDir dir;
-    const auto saved = [](const char* name) {
-        return std::getenv(name) != nullptr ? std::string(std::getenv(name)) : std::string();
-    };
-    const std::string oldHome = saved("HOME");
-    const std::string oldConfig = saved("XDG_CONFIG_HOME");
-    setEnv("HOME", dir.path().c_str());
-    const std::string viaHome = dir.path() + "/.config/Tolvek Software/vlmidiin.ini";
-    for (const char* config : {dir.path().c_str(), static_cast<const char*>(nullptr), "",
-                               "relative/dir"}) {
-        setEnv("XDG_CONFIG_HOME", config);
-        EXPECT_EQ(SettingsStore::defaultPath(),
-                  config == dir.path().c_str() ? dir.path() + "/Tolvek Software/vlmidiin.ini"
-                                               : viaHome);
+    const char* const names[] = {"XDG_CONFIG_HOME", "HOME"};
+    std::optional<std::string> saved[2];
+    for (int i = 0; i < 2; ++i)
+        if (const char* value = std::getenv(names[i])) saved[i] = value;
+    const std::pair<const char*, std::string> cases[] = {
+        {dir.path().c_str(), dir.path() + "/Tolvek Software/vlmidiin.ini"},
+        {"", dir.path() + "/.config/Tolvek Software/vlmidiin.ini"},
+        {"relative/dir", dir.path() + "/.config/Tolvek Software/vlmidiin.ini"}};
+    setenv("HOME", dir.path().c_str(), 1);
+    for (const auto& [configHome, expected] : cases) {
+        setenv("XDG_CONFIG_HOME", configHome, 1);
+        EXPECT_EQ(SettingsStore::defaultPath(), expected) << configHome;
     }
-    setEnv("XDG_CONFIG_HOME", nullptr);
-    setEnv("HOME", nullptr);
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SettingsStore::defaultPath(), std::get<1>(cases[1]));
+    unsetenv("HOME");
     EXPECT_EQ(SettingsStore::defaultPath(), "");
-    setEnv("HOME", oldHome.c_str());
-    setEnv("XDG_CONFIG_HOME", oldConfig.c_str());
+    for (int i = 0; i < 2; ++i)  // as they were, unset ones unset
+        if (saved[i]) setenv(names[i], saved[i]->c_str(), 1);
+        else unsetenv(names[i]);
 }
 
 TEST(SettingsStore, a_missing_file_or_path_reads_as_empty) {
