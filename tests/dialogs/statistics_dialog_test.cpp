@@ -1,106 +1,53 @@
-// The "MIDI Statistics" dialog: its controls in order, the texts and check
-// boxes it opens with, and showing it for a track set through a runner.
+// The "MIDI Statistics" dialog: the screen it opens with for a record (a
+// golden file), the box each presence bit checks, showing it for a track set;
+// and VlMidiStatisticsCompute and VlMidiStatisticsShow through the C interface
+// on a file whose swing figures the reader gathered, and without tracks.
 #include "dialogs/statistics_dialog.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <array>
+#include <sstream>
 
+#include "interface/export_guard.h"
 #include "platform/scripted_dialog_runner.h"
+#include "platform/terminal_dialog_runner.h"
+#include "support/golden.h"
+#include "support/smf_builder.h"
 
-namespace vl {
+namespace vl::test {
 namespace {
 
-using Shown = ScriptedDialogRunner::ShownDialog;
-
-StatisticsValues sampleValues() {
+TEST(StatisticsDialog, opens_with_the_texts_of_the_record) {
     StatisticsValues v{};
     v[statistics::Presence] = presence::TimeSignatureAtStart | presence::TempoLater;
-    const int32_t straight[] = {1000, 875, 0, 5, -1, 999, 10, -1};
-    const int32_t triplet[] = {-1, -1, 333, 1000, 1, 0, 500, -1};
-    for (size_t i = 0; i < kGridCount; ++i) {
-        v[statistics::StraightFits + i] = straight[i];
-        v[statistics::TripletFits + i] = triplet[i];
-    }
-    const int32_t means[] = {3, 12, 40, 0};
-    const int32_t deviations[] = {1, 2, 7, 0};
-    for (size_t c = 0; c < kSwingClasses; ++c) {
-        v[statistics::SwingCounts + c] = 100 + static_cast<int32_t>(c);
-        v[statistics::SwingMeans + c] = means[c];
-        v[statistics::SwingDeviations + c] = deviations[c];
-    }
-    return v;
+    const int32_t fits[] = {1000, 875, 0, 5, -1, 999, 10, -1, -1, -1, 333, 1000, 1, 0, 500, -1};
+    std::copy(std::begin(fits), std::end(fits), v.begin() + statistics::StraightFits);
+    const int32_t swing[] = {100, 101, 102, 103, 3, 12, 40, 0, 1, 2, 7, 0};
+    std::copy(std::begin(swing), std::end(swing), v.begin() + statistics::SwingCounts);
+    std::istringstream in("");
+    std::ostringstream out;
+    TerminalDialogRunner runner(in, out);
+    StatisticsDialog dialog(v);
+    EXPECT_EQ(runner.runModal(dialog, nullptr), kDialogCancel);
+    expectGolden("dialogs/statistics_dialog.txt", out.str());
 }
 
-const DialogControl* control(const std::vector<DialogControl>& controls, int id) {
-    for (const DialogControl& c : controls) {
-        if (c.id == id) return &c;
-    }
-    return nullptr;
-}
-
-std::string textOf(const std::vector<DialogControl>& controls, int id) {
-    const DialogControl* c = control(controls, id);
-    return c != nullptr ? c->text : "<missing " + std::to_string(id) + ">";
-}
-
-// Opens the dialog with the scripted runner and returns what it showed.
-Shown shownFor(const StatisticsValues& values) {
-    ScriptedDialogRunner runner;
-    runner.press(kDialogOk);
-    StatisticsDialog dialog(values);
-    EXPECT_EQ(runner.runModal(dialog, nullptr), kDialogOk);
-    EXPECT_EQ(runner.shownDialogs().size(), 1u);
-    return runner.shownDialogs().empty() ? Shown{} : runner.shownDialogs()[0];
-}
-
-TEST(StatisticsDialogFormat, FitsInTenthsOfAPercent) {
-    struct Case {
-        int32_t value;
-        const char* text;
-    } cases[] = {{1000, "100.0%"}, {875, "87.5%"}, {0, "0.0%"},  {5, "0.5%"},
-                 {333, "33.3%"},   {10, "1.0%"},   {-1, ""}};
-    for (const Case& c : cases) EXPECT_EQ(formatFit(c.value), c.text) << c.value;
-}
-
-TEST(StatisticsDialog, OpensWithTheTextsOfTheRecord) {
-    const Shown shown = shownFor(sampleValues());
-    const auto& c = shown.controlsAfterInit;
-    const char* straight[] = {"100.0%", "87.5%", "0.0%", "0.5%", "", "99.9%", "1.0%", ""};
-    const char* triplet[] = {"", "", "33.3%", "100.0%", "0.1%", "0.0%", "50.0%", ""};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(textOf(c, 3006 + i), straight[i]) << i;
-        EXPECT_EQ(textOf(c, 3014 + i), triplet[i]) << i;
-    }
-    const char* means[] = {"3", "12", "40", "0"};
-    const char* deviations[] = {"1", "2", "7", "0"};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(textOf(c, 3026 + k), means[k]) << k;
-        EXPECT_EQ(textOf(c, 3030 + k), deviations[k]) << k;
-    }
-    // the swing counts have no control
-    for (int id = 3022; id <= 3025; ++id) EXPECT_EQ(control(c, id), nullptr) << id;
-}
-
-TEST(StatisticsDialog, EachPresenceBitChecksItsBox) {
-    struct Case {
-        int32_t bit;
-        int id;
-    } cases[] = {{0x1, 3000}, {0x4, 3001}, {0x10, 3002}, {0x2, 3003}, {0x8, 3004}, {0x20, 3005}};
-    for (const Case& c : cases) {
+TEST(StatisticsDialog, each_presence_bit_checks_its_box) {
+    const std::pair<int32_t, int> bitAndBox[] = {{0x1, 3000}, {0x4, 3001}, {0x10, 3002},
+                                                 {0x2, 3003}, {0x8, 3004}, {0x20, 3005}};
+    for (const auto& [bit, box] : bitAndBox) {
         StatisticsValues v{};
-        v[statistics::Presence] = c.bit;
-        const Shown shown = shownFor(v);
-        for (int id = 3000; id <= 3005; ++id) {
-            const DialogControl* box = control(shown.controlsAfterInit, id);
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->checked, id == c.id) << "bit " << c.bit << " box " << id;
-        }
+        v[statistics::Presence] = bit;
+        ScriptedDialogRunner runner;
+        StatisticsDialog dialog(v);
+        runner.runModal(dialog, nullptr);
+        for (int id = 3000; id <= 3005; ++id)
+            EXPECT_EQ(dialog.isChecked(id), id == box) << "bit " << bit << " box " << id;
     }
 }
 
-TEST(StatisticsDialog, ShowingATrackSetComputesAndOpensWithoutOwner) {
+TEST(StatisticsDialog, showing_a_track_set_computes_and_opens_without_owner) {
     TrackSet set;
     set.division = 96;
     MidiTrack& t = set.addEmptyTrack();
@@ -108,20 +55,84 @@ TEST(StatisticsDialog, ShowingATrackSetComputesAndOpensWithoutOwner) {
     t.append(MidiEvent(0, meta::Tempo, 3, tempo));
     t.append(MidiEvent(96, MidiMessage::channel(kind::NoteOn, 0, 60, 90)));
     t.append(MidiEvent(48, MidiMessage::channel(kind::NoteOn, 0, 62, 90)));
-
     ScriptedDialogRunner runner;
     runner.setCheck(3005, true).press(kDialogOk);
     EXPECT_TRUE(showStatistics(runner, set));
-    ASSERT_EQ(runner.shownDialogs().size(), 1u);
-    const Shown& shown = runner.shownDialogs()[0];
+    const auto& shown = runner.shownDialogs().at(0);
     EXPECT_EQ(shown.title, "MIDI Statistics");
     EXPECT_EQ(shown.parent, nullptr);
     EXPECT_EQ(shown.result, kDialogOk);
-    EXPECT_TRUE(control(shown.controlsAfterInit, 3002)->checked);   // tempo at start
-    EXPECT_FALSE(control(shown.controlsAfterInit, 3005)->checked);  // no tempo change
-    EXPECT_EQ(textOf(shown.controlsAfterInit, 3009), "0.0%");       // 48 against 96
-    EXPECT_EQ(textOf(shown.controlsAfterInit, 3010), "100.0%");     // 48 against 48
+    const auto& c = shown.controlsAfterInit;
+    const auto box = [&](int id) { return std::find_if(c.begin(), c.end(), [id](auto& x) {
+        return x.id == id; }); };
+    EXPECT_TRUE(box(3002)->checked);   // tempo at start
+    EXPECT_FALSE(box(3005)->checked);  // no tempo change
+    EXPECT_EQ(box(3009)->text + " " + box(3010)->text, "0.0% 100.0%");  // 48 against 96 and 48
+}
+
+// Division 96. Note-ons in the second sixteenth of a beat (class 1) at offsets
+// 10, 12 and 14 from its start, a second note-on in the same slot that is not
+// counted, tempo at tick 0 and again later: onsets 130, 136, 228, 326.
+TempFile swungFile() {
+    return writeTempFile(SmfBuilder().format(1).division(96).track().tempo(0, 500000)
+                             .noteOn(130, 0, 60, 100).noteOff(4, 0, 60).noteOn(2, 0, 62, 100)
+                             .noteOff(4, 0, 62).noteOn(88, 0, 64, 100).noteOff(4, 0, 64)
+                             .noteOn(94, 0, 65, 100).noteOff(4, 0, 65).tempo(100, 600000)
+                             .endTrack().bytes());
+}
+
+std::string joined(const std::array<int32_t, 29>& r) {
+    std::string out;
+    for (int32_t v : r) out += (out.empty() ? "" : " ") + std::to_string(v);
+    return out;
+}
+
+class StatisticsExports : public ::testing::Test {
+protected:
+    StatisticsExports() {
+        setDialogRunner(&runner_);
+        record_.fill(7);
+    }
+    ~StatisticsExports() override {
+        setDialogRunner(nullptr);
+        vlImportClose(&session_);
+    }
+    ScriptedDialogRunner runner_;
+    TempFile file_ = swungFile();
+    ::ImportSession* session_ = vlImportOpenFromName(file_.path().c_str());
+    std::array<int32_t, 29> record_;
+};
+
+TEST_F(StatisticsExports, a_read_file_gives_presence_fits_and_swing_and_shows_them) {
+    EXPECT_EQ(VlMidiStatisticsCompute(session_, nullptr), 0);
+    ASSERT_EQ(VlMidiStatisticsCompute(session_, record_.data()), 1);
+    // of the intervals 6, 92 and 98 only 6 fits the straight 1/64 grid; class 1 holds
+    // three note-ons, mean 12, deviation 2
+    EXPECT_EQ(joined(record_), "48 0 0 0 0 0 0 0 333 0 0 0 0 0 0 333 1000 "
+                               "0 3 0 0 0 12 0 0 0 2 0 0");
+    runner_.press(kDialogOk);
+    EXPECT_EQ(VlMidiStatisticsShow(session_), 1);
+    const auto& shown = runner_.shownDialogs().at(0);
+    EXPECT_EQ(shown.templateId, 3000);
+    EXPECT_EQ(shown.parent, nullptr);
+    std::string texts;
+    for (const DialogControl& c : shown.controlsAfterInit)
+        if (c.id == 3013 || c.id == 3021 || c.id == 3027 || c.id == 3031) texts += c.text + " ";
+    EXPECT_EQ(texts, "33.3% 100.0% 12 2 ");
+    setDialogRunner(nullptr);
+    setDialogMode(kDialogModeHeadless);  // cancels at once; the answer is still the computation's
+    EXPECT_EQ(VlMidiStatisticsShow(session_), 1);
+}
+
+TEST_F(StatisticsExports, without_tracks_entries_1_to_28_are_still_written_and_nothing_shows) {
+    sessionOf(session_)->tracks().tracks.clear();
+    EXPECT_EQ(VlMidiStatisticsCompute(session_, record_.data()), 0);
+    EXPECT_EQ(joined(record_), "7 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 "
+                               "0 0 0 0 0 0 0 0 0 0 0 0");
+    runner_.press(kDialogOk);
+    EXPECT_EQ(VlMidiStatisticsShow(session_), 0);
+    EXPECT_TRUE(runner_.shownDialogs().empty());
 }
 
 }  // namespace
-}  // namespace vl
+}  // namespace vl::test

@@ -1,131 +1,115 @@
+// Input no recording would give, through the C interface; the sanitizer build
+// turns any bad read, leak or undefined behaviour on the way into a failure.
 // Every malformed file in tests/data/bad either fails to open (null handle) or
-// opens, initialises and is walked completely through the C interface. The
-// sanitizer build turns any bad read, leak or undefined behaviour on the way
-// into a failure; the table says which of the two outcomes each file has.
-
+// opens, initialises and is walked to the end (tests/data/cases/bad_files.txt
+// says which file does which). Live sessions get data bytes in the status
+// place, deltas at the 32-bit limit, an end of track in the middle and
+// divisions of 0 and 1; the transcription and every editing command complete
+// on them, and the host's walk ends.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdint>
 #include <filesystem>
-#include <map>
 #include <set>
-#include <string>
+#include <sstream>
 
+#include "interface/host_walk.h"
+#include "support/case_file.h"
 #include "support/source_path.h"
-#include "vlmidiin.h"
 
+namespace vl::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-enum class Outcome { Null, Opens };
-
-// File name -> what open does with it.
-const std::map<std::string, Outcome>& expectedOutcomes() {
-    static const std::map<std::string, Outcome> table{
-        {"empty.mid", Outcome::Null},
-        {"three_bytes.mid", Outcome::Null},
-        {"truncated_header.mid", Outcome::Null},
-        {"header_only_no_tracks_present.mid", Outcome::Null},
-        {"wrong_signature.mid", Outcome::Null},
-        {"track_count_too_high.mid", Outcome::Null},
-        {"track_count_65535.mid", Outcome::Null},
-        {"truncated_track_header.mid", Outcome::Null},
-        {"chunk_length_past_end.mid", Outcome::Opens},
-        {"chunk_length_ffffffff.mid", Outcome::Opens},
-        {"chunk_length_zero.mid", Outcome::Opens},
-        {"vlq_five_bytes.mid", Outcome::Opens},
-        {"vlq_cut_at_end.mid", Outcome::Opens},
-        {"meta_length_past_end.mid", Outcome::Opens},
-        {"meta_type_missing_at_end.mid", Outcome::Opens},
-        {"sysex_length_past_end.mid", Outcome::Opens},
-        {"data_byte_at_track_start.mid", Outcome::Opens},
-        {"note_data_cut_at_end.mid", Outcome::Opens},
-        {"division_zero.mid", Outcome::Opens},
-        {"division_smpte.mid", Outcome::Opens},
-        {"time_signature_numerator_zero.mid", Outcome::Opens},
-        {"time_signature_denominator_power_7.mid", Outcome::Opens},
-        {"time_signature_denominator_power_255.mid", Outcome::Opens},
-        {"time_signature_payload_short.mid", Outcome::Opens},
-        {"delta_2_28_at_division_1.mid", Outcome::Opens},
-        {"note_on_never_off.mid", Outcome::Opens},
-        {"marker_payloads_garbage.mid", Outcome::Opens},
-        {"riff_without_rmid.rmi", Outcome::Null},
-        {"riff_without_data.rmi", Outcome::Null},
-        {"riff_data_size_past_end.rmi", Outcome::Opens},
-        {"riff_truncated.rmi", Outcome::Null},
-    };
-    return table;
-}
-
-fs::path badFolder() { return vl::test::sourcePath("tests/data/bad"); }
-
-bool isMidiFile(const fs::path& p) { return p.extension() == ".mid" || p.extension() == ".rmi"; }
-
-// More items than this from a file of a few dozen bytes means runaway work.
-constexpr uint64_t kItemCeiling = 1'000'000;
-
-uint64_t walkList(ImportSession* session) {
-    uint64_t items = 0;
-    ImportItem item{};
-    std::array<char, 128> buffer{};
-    for (bool more = vlImportGetFirstItem(session, &item) != 0; more && items < kItemCeiling;
-         more = vlImportGetNextItem(session, &item) != 0) {
-        ++items;
-        VliGetDescription(&item, buffer.data(), static_cast<uint32_t>(buffer.size()));
-        (void)vlImportItemText(session, &item);
-    }
-    return items;
-}
-
-// Walks everything a host can ask for; returns the number of items and lines.
-uint64_t walkEverything(ImportSession* session) {
-    uint64_t count = 0;
-    if (vlImportGetStartItems(session) != 0) count += walkList(session);
-    if (vlImportGetGuideStrand(session) != 0) count += walkList(session);
-    ImportItem voicing{};
-    for (bool more = vlImportGetFirstStrand(session) != 0; more && count < kItemCeiling;
-         more = vlImportGetNextStrand(session) != 0) {
-        vlImportGetStartVoicing(session, &voicing);
-        count += walkList(session);
-    }
-    for (bool more = VlMidiTextLineSetFirst(session) != 0; more && count < kItemCeiling;
-         more = VlMidiTextLineSetNext(session) != 0) {
-        ++count;
-        for (uint16_t chunk = 0; chunk < 16; ++chunk) (void)VlMidiTextLineTextChunk(session, chunk);
-    }
-    return count;
-}
-
-TEST(BadFilesTest, FolderAndTableListTheSameFiles) {
-    std::set<std::string> onDisk;
-    for (const auto& entry : fs::directory_iterator(badFolder()))
-        if (isMidiFile(entry.path())) onDisk.insert(entry.path().filename().string());
-    std::set<std::string> inTable;
-    for (const auto& [name, outcome] : expectedOutcomes()) inTable.insert(name);
-    EXPECT_EQ(onDisk, inTable);
-    EXPECT_GE(onDisk.size(), 25u);
-}
-
-TEST(BadFilesTest, EachFileFailsCleanlyOrImportsToTheEnd) {
-    for (const auto& [name, outcome] : expectedOutcomes()) {
-        SCOPED_TRACE(name);
-        const std::string path = (badFolder() / name).string();
-        ImportSession* session = vlImportOpenFromName(path.c_str());
-        if (outcome == Outcome::Null) {
-            EXPECT_EQ(session, nullptr);
-            vlImportClose(&session);
-            continue;
+TEST(BadFiles, each_file_fails_cleanly_or_imports_to_the_end) {
+    std::set<std::string> listed;
+    const auto cases = readCases("bad_files");
+    for (const Case& c : cases) {
+        const bool opens = &c != &cases.front();
+        std::istringstream names(c["files"]);
+        for (std::string name; names >> name;) {
+            SCOPED_TRACE(name);
+            listed.insert(name);
+            const std::string path = sourcePath("tests/data/bad/" + name).string();
+            ::ImportSession* s = vlImportOpenFromName(path.c_str());
+            ASSERT_EQ(s != nullptr, opens);
+            if (s == nullptr) continue;
+            const int32_t strands = vlImportInitialise(s);
+            EXPECT_GE(strands, 0);
+            EXPECT_EQ(vlImportStrandCount(s), strands);
+            EXPECT_LT(walkEverything(s), kWalkCeiling);
+            vlImportClose(&s);
+            EXPECT_EQ(s, nullptr);
         }
-        ASSERT_NE(session, nullptr);
-        const int32_t strands = vlImportInitialise(session);
-        EXPECT_GE(strands, 0);
-        EXPECT_EQ(vlImportStrandCount(session), strands);
-        EXPECT_LT(walkEverything(session), kItemCeiling);
-        vlImportClose(&session);
-        EXPECT_EQ(session, nullptr);
     }
+    std::set<std::string> onDisk;
+    for (const auto& entry : fs::directory_iterator(sourcePath("tests/data/bad")))
+        if (entry.path().extension() == ".mid" || entry.path().extension() == ".rmi")
+            onDisk.insert(entry.path().filename().string());
+    EXPECT_EQ(onDisk, listed);
+}
+
+struct Append {
+    int32_t track;
+    uint32_t message;
+    uint32_t delta;
+};
+
+const Append kHostile[] = {
+    {0, 0x643C90u, 0},           {0, 0x643C40u, 10},  // a status below 0x80
+    {0, 0x00000005u, 0},                              // a bare data byte
+    {0, 0x2FFFu, 5},                                  // end of track in the middle
+    {0, 0x003C80u, 0xFFFFFFFFu}, {0, 0x643E90u, 0xFFFFFFFFu}, {0, 0x003E80u, 1},
+    {1, 0x7F4091u, 0},           {1, 0x7F4091u, 0},   // a note-on again while it sounds
+    {1, 0x0000F8u, 3},                                // a real-time byte
+    {1, 0x0000FFu, 0},                                // a meta status with no type
+    {1, 0x2FFFu, 0},             {0, 0x2FFFu, 0},
+};
+
+// The hostile appends with every delta above limit cut down to limit.
+::ImportSession* hostileSession(int32_t division, uint32_t limit) {
+    ::ImportSession* s = vlMidiImportNew(0, 0, division, 2);
+    for (const Append& a : kHostile)
+        vlMidiImportAppend(s, a.track, a.message, a.delta < limit ? a.delta : limit);
+    vlMidiImportTimeSet(s, 0, 0x08180307u, 0);  // 3/128: a denominator beyond the table
+    return s;
+}
+
+TEST(LiveInputHostile, every_command_completes_and_the_walk_ends) {
+    void (*const commands[])(::ImportSession*) = {
+        [](::ImportSession* s) { VlMidiQuantiseFixDelay(s); },
+        [](::ImportSession* s) { VlMidiDuplicateTracksRemove(s); }, VlMidiTrackLengthsEqualise,
+        [](::ImportSession* s) { VlMidiKillBaddies(s); },
+        [](::ImportSession* s) { VlMidiQuantiseFirstStep(s); }, VlMidiFiducialEventsToggle,
+        VlMidiFiducialEventsInsert, [](::ImportSession* s) { VlMidiBarlinesInsert(s); },
+        [](::ImportSession* s) { VlMidiProprietaryOnOffsInsert(s); },
+        [](::ImportSession* s) { VlMidiAnnotate(s); }, VlMidiQuantiseStrands,
+        VlMidiFiducialEventsClear};
+    for (int32_t division : {96, 1, 0}) {
+        SCOPED_TRACE(division);
+        ::ImportSession* s = hostileSession(division, 5000);
+        ASSERT_NE(s, nullptr);
+        EXPECT_GE(vlImportInitialise(s), 0);
+        EXPECT_LT(walkEverything(s), kWalkCeiling);
+        for (auto command : commands) {
+            command(s);
+            EXPECT_LT(walkEverything(s), kWalkCeiling);
+        }
+        vlImportClose(&s);
+    }
+}
+
+// Deltas at the 32-bit limit put the music millions of bars apart; the bar
+// markers stop at their cap and the transcription still ends.
+TEST(LiveInputHostile, the_largest_deltas_are_transcribed) {
+    ::ImportSession* s = hostileSession(96, UINT32_MAX);
+    ASSERT_NE(s, nullptr);
+    EXPECT_GE(vlImportInitialise(s), 0);
+    EXPECT_LT(walkEverything(s), kWalkCeiling);
+    VlMidiQuantiseStrands(s);
+    EXPECT_GE(VlMidiQuantiseFixDelay(s), 0);
+    vlImportClose(&s);
 }
 
 }  // namespace
+}  // namespace vl::test
