@@ -14,18 +14,12 @@ void appendBigEndian(Bytes& out, uint32_t value, int bytes) {
         out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
-void appendLittleEndian32(Bytes& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
 void appendFourChars(Bytes& out, std::string_view id) {
     if (id.size() != 4) throw std::invalid_argument("chunk ids have four characters");
     out.insert(out.end(), id.begin(), id.end());
 }
 
 void appendAll(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-
-}  // namespace
 
 Bytes vlq(uint32_t value) {
     Bytes groups;
@@ -36,6 +30,8 @@ Bytes vlq(uint32_t value) {
     for (size_t i = 0; i + 1 < groups.size(); ++i) groups[i] |= 0x80;
     return groups;
 }
+
+}  // namespace
 
 SmfBuilder& SmfBuilder::format(uint16_t f) {
     format_ = f;
@@ -52,21 +48,6 @@ SmfBuilder& SmfBuilder::trackCount(uint16_t announced) {
     return *this;
 }
 
-SmfBuilder& SmfBuilder::headerLength(uint32_t stated) {
-    headerLength_ = stated;
-    return *this;
-}
-
-SmfBuilder& SmfBuilder::headerType(std::string_view fourChars) {
-    headerType_ = std::string(fourChars);
-    return *this;
-}
-
-SmfBuilder& SmfBuilder::noHeader() {
-    header_ = false;
-    return *this;
-}
-
 SmfBuilder& SmfBuilder::track(std::string_view fourChars) {
     Segment s;
     s.type = std::string(fourChars);
@@ -75,7 +56,7 @@ SmfBuilder& SmfBuilder::track(std::string_view fourChars) {
 }
 
 SmfBuilder::Segment& SmfBuilder::currentChunk() {
-    if (segments_.empty() || !segments_.back().isChunk) track();
+    if (segments_.empty()) track();
     return segments_.back();
 }
 
@@ -99,19 +80,8 @@ SmfBuilder& SmfBuilder::noteOff(uint32_t delta, uint8_t channel, uint8_t key, ui
     return event(delta, {static_cast<uint8_t>(0x80 | (channel & 15)), key, velocity});
 }
 
-SmfBuilder& SmfBuilder::controlChange(uint32_t delta, uint8_t channel, uint8_t controller,
-                                      uint8_t value) {
-    return event(delta, {static_cast<uint8_t>(0xB0 | (channel & 15)), controller, value});
-}
-
 SmfBuilder& SmfBuilder::programChange(uint32_t delta, uint8_t channel, uint8_t program) {
     return event(delta, {static_cast<uint8_t>(0xC0 | (channel & 15)), program});
-}
-
-SmfBuilder& SmfBuilder::pitchBend(uint32_t delta, uint8_t channel, uint16_t value14) {
-    return event(delta, {static_cast<uint8_t>(0xE0 | (channel & 15)),
-                         static_cast<uint8_t>(value14 & 0x7F),
-                         static_cast<uint8_t>((value14 >> 7) & 0x7F)});
 }
 
 SmfBuilder& SmfBuilder::message(uint32_t delta, uint8_t status,
@@ -121,10 +91,6 @@ SmfBuilder& SmfBuilder::message(uint32_t delta, uint8_t status,
     body.push_back(status);
     body.insert(body.end(), data.begin(), data.end());
     return *this;
-}
-
-SmfBuilder& SmfBuilder::running(uint32_t delta, std::initializer_list<uint8_t> data) {
-    return event(delta, data);
 }
 
 SmfBuilder& SmfBuilder::meta(uint32_t delta, uint8_t type, const Bytes& payload) {
@@ -158,77 +124,27 @@ SmfBuilder& SmfBuilder::keySignature(uint32_t delta, int8_t sharps, bool minor) 
     return meta(delta, 0x59, {static_cast<uint8_t>(sharps), static_cast<uint8_t>(minor)});
 }
 
-SmfBuilder& SmfBuilder::markerText(uint32_t delta, std::string_view text) {
-    return this->text(delta, 0x7F, text);
-}
-
 SmfBuilder& SmfBuilder::endTrack(uint32_t delta) { return meta(delta, 0x2F, {}); }
-
-SmfBuilder& SmfBuilder::sysex(uint32_t delta, const Bytes& payload) {
-    Bytes& body = currentChunk().body;
-    appendAll(body, vlq(delta));
-    body.push_back(0xF0);
-    appendAll(body, vlq(static_cast<uint32_t>(payload.size())));
-    appendAll(body, payload);
-    return *this;
-}
 
 SmfBuilder& SmfBuilder::raw(const Bytes& bytes) {
     appendAll(currentChunk().body, bytes);
     return *this;
 }
 
-SmfBuilder& SmfBuilder::rawFileBytes(const Bytes& bytes) {
-    Segment s;
-    s.isChunk = false;
-    s.body = bytes;
-    segments_.push_back(std::move(s));
-    return *this;
-}
-
-size_t SmfBuilder::chunkCount() const {
-    size_t n = 0;
-    for (const Segment& s : segments_) n += s.isChunk ? 1 : 0;
-    return n;
-}
-
 Bytes SmfBuilder::bytes() const {
     Bytes out;
-    if (header_) {
-        appendFourChars(out, headerType_);
-        appendBigEndian(out, headerLength_, 4);
-        appendBigEndian(out, format_, 2);
-        appendBigEndian(out, trackCount_.value_or(static_cast<uint16_t>(chunkCount())), 2);
-        appendBigEndian(out, division_, 2);
-    }
+    appendFourChars(out, "MThd");
+    appendBigEndian(out, 6, 4);
+    appendBigEndian(out, format_, 2);
+    appendBigEndian(out, trackCount_.value_or(static_cast<uint16_t>(segments_.size())), 2);
+    appendBigEndian(out, division_, 2);
     for (const Segment& s : segments_) {
-        if (s.isChunk) {
-            appendFourChars(out, s.type);
-            appendBigEndian(out, s.statedLength.value_or(static_cast<uint32_t>(s.body.size())),
-                            4);
-        }
+        appendFourChars(out, s.type);
+        appendBigEndian(out, s.statedLength.value_or(static_cast<uint32_t>(s.body.size())), 4);
         appendAll(out, s.body);
     }
     return out;
 }
-
-Bytes riffChunk(std::string_view id, const Bytes& body, std::optional<uint32_t> statedSize) {
-    Bytes out;
-    appendFourChars(out, id);
-    appendLittleEndian32(out, statedSize.value_or(static_cast<uint32_t>(body.size())));
-    appendAll(out, body);
-    if (body.size() % 2 != 0) out.push_back(0);
-    return out;
-}
-
-Bytes riffForm(std::string_view formType, const std::vector<Bytes>& chunks) {
-    Bytes body;
-    appendFourChars(body, formType);
-    for (const Bytes& c : chunks) appendAll(body, c);
-    return riffChunk("RIFF", body);
-}
-
-Bytes rmidFile(const Bytes& smf) { return riffForm("RMID", {riffChunk("data", smf)}); }
 
 TempDir::TempDir() {
     const std::filesystem::path pattern =
