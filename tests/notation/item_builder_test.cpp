@@ -19,11 +19,6 @@
 namespace vl::test {
 namespace {
 
-std::string oneLine(std::string s) {
-    std::replace(s.begin(), s.end(), '\n', ' ');
-    return s;
-}
-
 MidiTrack trackOf(const Case& c) {
     return trackFromText(oneLine(c["in"]), static_cast<uint32_t>(c.number("division", 96)));
 }

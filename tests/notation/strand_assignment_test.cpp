@@ -13,6 +13,7 @@
 
 #include "analysis/track_operations.h"
 #include "analysis/track_set_operations.h"
+#include "notation/item_text.h"
 #include "support/case_file.h"
 #include "support/fake_host.h"
 #include "support/track_listing.h"
@@ -23,22 +24,21 @@ namespace {
 
 constexpr std::string_view kCaption = "Assigning strands...";
 
-TrackSet setOf(const std::vector<std::string>& tracks) {
+TrackSet setOf(std::vector<MidiTrack> tracks) {
     TrackSet set;
-    for (const std::string& text : tracks) set.appendTrack(trackFromText(text));
+    for (MidiTrack& t : tracks) set.appendTrack(std::move(t));
     computeChannelMasks(set);
     return set;
+}
+
+TrackSet setOf(const std::string& first, const std::string& second = "") {
+    return setOf({trackFromText(first), trackFromText(second)});
 }
 
 ResolutionSettings settingsOf(const Case& c) {
     ResolutionSettings s;
     s.chordEndTolerance = static_cast<int32_t>(c.number("end tolerance", 100));
     s.chordStartTolerance = static_cast<int32_t>(c.number("start tolerance", 25));
-    return s;
-}
-
-std::string oneLine(std::string s) {
-    std::replace(s.begin(), s.end(), '\n', ' ');
     return s;
 }
 
@@ -59,7 +59,7 @@ TEST(StrandAssignment, chord_mates_by_ends_starts_next_onsets_and_tolerances) {
 TEST(StrandAssignment, strands_and_chord_flags_of_small_tracks) {
     for (const Case& c : readCases("notation/strand_assignment")) {
         SCOPED_TRACE(where("strand_assignment", c));
-        TrackSet set = setOf({oneLine(c["in"])});
+        TrackSet set = setOf({trackFromText(c["in"])});
         std::vector<Strand> strands;
         ProgressReporter quiet;
         EXPECT_EQ(assignStrands(set, strands, quiet, kCaption, settingsOf(c)), c.number("strands"));
@@ -69,8 +69,9 @@ TEST(StrandAssignment, strands_and_chord_flags_of_small_tracks) {
 }
 
 TEST(StrandAssignment, records_follow_tracks_then_channels) {
-    TrackSet set = setOf({"0 on 3 60, 0 on 1 60, 48 on 1 62, 96 off 1 60, 96 off 1 62, 96 off 3 60",
-                          "", "0 on 0 50, 96 off 0 50"});
+    TrackSet set = setOf({trackFromText("0 on 3 60, 0 on 1 60, 48 on 1 62, 96 off 1 60, "
+                                        "96 off 1 62, 96 off 3 60"),
+                          MidiTrack(96), trackFromText("0 on 0 50, 96 off 0 50")});
     std::vector<Strand> strands{Strand{99, 9, 9, {}}};  // emptied first
     ProgressReporter quiet;
     ASSERT_EQ(assignStrands(set, strands, quiet, kCaption, {}), 4);
@@ -89,9 +90,9 @@ std::vector<std::string> strandDetailTexts(const FakeHost& host) {
 // channel of the mask with no note-on costs one attempt.
 TEST(StrandAssignment, reports_each_attempt_at_a_strand) {
     FakeHost host;
-    TrackSet set = setOf({"0 on 0 60, 0 on 9 36, 96 off 0 60, 96 off 9 36, 96 on 0 62, "
-                          "192 off 0 62, 192 st b4 07",
-                          "0 TS 3 2"});
+    TrackSet set = setOf("0 on 0 60, 0 on 9 36, 96 off 0 60, 96 off 9 36, 96 on 0 62, "
+                         "192 off 0 62, 192 st b4 07",
+                         "0 TS 3 2");
     std::vector<Strand> strands;
     EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, {}), 2);
     EXPECT_EQ(host.stepCaptions(), std::vector<std::string>{std::string(kCaption)});
@@ -113,18 +114,18 @@ std::string melody(int notes) {
 TEST(StrandAssignment, a_cancel_at_a_track_keeps_the_strands_made_so_far) {
     FakeHost host;
     host.cancelAtDetail("Track 2 of 2");
-    TrackSet set = setOf({"0 on 0 60, 48 on 0 64, 96 off 0 60, 144 off 0 64", melody(2)});
+    TrackSet set = setOf("0 on 0 60, 48 on 0 64, 96 off 0 60, 144 off 0 64", melody(2));
     std::vector<Strand> strands;
     EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, {}), -1);
     EXPECT_EQ(strands, (std::vector<Strand>{{0, 0, 0, {}}, {1, 0, 0, {}}}));
-    EXPECT_EQ(trackText(set.tracks[1], true), trackText(setOf({melody(2)}).tracks[0], true));
+    EXPECT_EQ(trackText(set.tracks[1], true), trackText(trackFromText(melody(2)), true));
 }
 
 TEST(StrandAssignment, a_cancel_inside_a_walk_ends_it_with_what_the_strand_got) {
     // 8 events: the cancel comes at 50 percent, the second note's note-off
     FakeHost host;
     host.cancelFromPercent(50);
-    TrackSet set = setOf({melody(4), melody(2)});
+    TrackSet set = setOf(melody(4), melody(2));
     std::vector<Strand> strands;
     EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, {}), -1);
     EXPECT_EQ(strands, (std::vector<Strand>{{0, 0, 0, {}}}));
@@ -143,16 +144,9 @@ MidiTrack simultaneousNotes(int notes) {
     return track;
 }
 
-TrackSet setOfTracks(std::vector<MidiTrack> tracks) {
-    TrackSet set;
-    for (MidiTrack& t : tracks) set.appendTrack(std::move(t));
-    computeChannelMasks(set);
-    return set;
-}
-
 TEST(StrandAssignment, thousands_of_simultaneous_notes_stop_at_the_work_allowance) {
     constexpr int kNotes = 30000;  // a strand for every note would take about 9e8 note visits
-    TrackSet set = setOfTracks({simultaneousNotes(kNotes)});
+    TrackSet set = setOf({simultaneousNotes(kNotes)});
     std::vector<Strand> strands;
     ProgressReporter quiet;
     const int32_t n = assignStrands(set, strands, quiet, kCaption, {});
@@ -171,7 +165,7 @@ TEST(StrandAssignment, thousands_of_simultaneous_notes_stop_at_the_work_allowanc
 TEST(StrandAssignment, strand_numbers_end_at_32767) {
     // 4097 tracks of 8 notes that each need a strand of their own: 32776 strands
     std::vector<MidiTrack> tracks(4097, simultaneousNotes(8));
-    TrackSet set = setOfTracks(std::move(tracks));
+    TrackSet set = setOf(std::move(tracks));
     std::vector<Strand> strands;
     ProgressReporter quiet;
     ASSERT_EQ(assignStrands(set, strands, quiet, kCaption, {}), 32768);

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -78,48 +77,6 @@ TEST(StrandWalkIndex, notices_a_track_that_grew_shrank_or_is_another_one) {
     EXPECT_TRUE(index.stillDescribes(track));
     track.events.pop_front();
     EXPECT_FALSE(index.stillDescribes(track));
-}
-
-// Notes of strands 0 to 3 on two channels (chords, marker notes), bar markers,
-// signatures, tempo and program changes.
-std::string randomTrack(std::mt19937& rng) {
-    std::string text = "0 KQVLBAR";
-    for (int i = 0, t = 0; i < 400; ++i) {
-        t += int(rng() % 4) * 24;
-        const int what = int(rng() % 24);
-        const int strand = int(rng() % 4);
-        const int d2 = int(rng() % 600);
-        const std::string key = std::to_string(strand / 2) + " " + std::to_string(36 + rng() % 48);
-        const std::string ann = " [s" + std::to_string(strand) + (what % 3 == 0 ? " f80" : "") +
-                                " d" + std::to_string(d2 + 24) + "/" + std::to_string(d2) + "]";
-        text += ", " + std::to_string(t) + " ";
-        if (what < 12) text += "on " + key + ann;
-        else if (what < 14) text += "KQVLEVT 9" + std::to_string(strand / 2) + " 3c" + ann;
-        else if (what < 17) text += "KQVLBAR";
-        else if (what == 17) text += "TS " + std::to_string(2 + rng() % 4) + " 2";
-        else if (what == 18) text += "KS " + std::to_string(rng() % 4) + " 0";
-        else if (what == 19) text += "KQVLMTA 51 07 a1 20";
-        else if (what == 20) text += "st c" + std::to_string(strand / 2) + " 05 [s" + std::to_string(strand) + "]";
-        else text += "off " + key;
-    }
-    return text;
-}
-
-TEST(StrandWalkIndex, one_index_gives_every_strand_the_list_and_marks_of_a_fresh_build) {
-    std::mt19937 rng(61206);
-    for (int round = 0; round < 30; ++round) {
-        TrackSet fresh;
-        fresh.appendTrack(trackFromText(randomTrack(rng)));
-        TrackSet shared = fresh;
-        const StrandWalkIndex index(shared.tracks[0], 0);
-        for (uint32_t s = 0; s < 5; ++s) {
-            const Strand strand{s, 0, static_cast<uint8_t>(s / 2), {}};
-            ASSERT_EQ(itemsText(buildStrandItems(shared, strand, index)),
-                      itemsText(buildStrandItems(fresh, strand)))
-                << "round " << round << " strand " << s;
-        }
-        ASSERT_EQ(trackText(shared.tracks[0], true), trackText(fresh.tracks[0], true));
-    }
 }
 
 // A live session of two tracks: chords on channel 1 over a bass on channel 2

@@ -18,17 +18,13 @@
 #include "analysis/duration_assessment.h"
 #include "analysis/quantisation_settings.h"
 #include "markers/marker_events.h"
+#include "notation/item_text.h"
 #include "support/case_file.h"
 #include "support/fake_host.h"
 #include "support/track_text.h"
 
 namespace vl::test {
 namespace {
-
-std::string oneLine(std::string s) {
-    std::replace(s.begin(), s.end(), '\n', ' ');
-    return s;
-}
 
 MidiTrack assessed(const std::string& text, uint32_t division = 96) {
     MidiTrack track = trackFromText(oneLine(text), division);
