@@ -85,7 +85,7 @@ TrackSet twoSpreadChords(char secondStrand) {
 
 const char* const kAligned = "0 KQVLBAR, 0 on 0 60, 0 on 0 64, 0 on 0 67";
 
-TEST(ChordStructure, the_step_reports_each_strand_and_ends_with_a_blank_detail_line) {
+TEST(ChordStructure, the_step_reports_each_strand_and_a_cancel_stops_it_between_strands) {
     FakeHost host;
     TrackSet set = twoSpreadChords('0');
     // The middle record names a track that does not exist: skipped, not reported.
@@ -96,14 +96,12 @@ TEST(ChordStructure, the_step_reports_each_strand_and_ends_with_a_blank_detail_l
     ASSERT_FALSE(host.reports().empty());
     EXPECT_EQ(host.reports().back().line * 1000 + host.reports().back().percent, 2000);
     for (MidiTrack& track : set.tracks) EXPECT_EQ(trackText(track).substr(0, 42), kAligned);
-}
 
-TEST(ChordStructure, a_cancel_stops_the_step_between_strands) {
-    FakeHost host;
-    host.cancelAtDetail("Strand 2 of 2");
-    TrackSet set = twoSpreadChords('1');
+    FakeHost cancelling;
+    cancelling.cancelAtDetail("Strand 2 of 2");
+    set = twoSpreadChords('1');
     const std::string untouched = trackText(set.tracks[1], true);
-    EXPECT_TRUE(confirmChords(set, {{0, 0, 0, {}}, {1, 1, 0, {}}}, host.progress));
+    EXPECT_TRUE(confirmChords(set, {{0, 0, 0, {}}, {1, 1, 0, {}}}, cancelling.progress));
     EXPECT_EQ(trackText(set.tracks[0]).substr(0, 42), kAligned);
     EXPECT_EQ(trackText(set.tracks[1], true), untouched);
 }

@@ -84,12 +84,11 @@ TEST(ItemBuilder, an_absurd_gap_is_cut_and_a_full_list_takes_nothing_more) {
 TEST(ItemBuilder, text_is_answered_only_for_text_items) {
     ItemList list;
     list.addText(ImportItem{itemtype::TrackName, 1, 0, 0, 0, 0, 0}, "Violin");
-    EXPECT_STREQ(list.textOf(list.at(0)), "Violin");
-    // A note whose arg2..reserved7 bytes read as index 0.
-    EXPECT_EQ(list.textOf(ImportItem{itemtype::MidiNote, 1, 60, 0, 0, 0, 0}), nullptr);
-    EXPECT_STREQ(list.textOf(ImportItem{itemtype::Title, 1, 0, 0, 0, 0, 0}), "Violin");
-    EXPECT_EQ(list.textOf(ImportItem{4104, 1, 0, 0, 0, 0, 0}), nullptr);
-    EXPECT_EQ(list.textOf(ImportItem{itemtype::FirstText, 1, 0, 1, 0, 0, 0}), nullptr);
+    // types 1 and 4104 have no text, index 1 is none; index 0 is the text of any text type
+    for (auto [type, index, text] : {std::tuple{1, 0, ""}, {4104, 0, ""}, {4096, 1, ""},
+                                     {4103, 0, "Violin"}})
+        EXPECT_STREQ(list.textOf(ImportItem{uint16_t(type), 1, 0, uint8_t(index), 0, 0, 0}),
+                     *text ? text : nullptr);
     ItemList copy;
     copy.addText(ImportItem{itemtype::Instrument, 1, 0, 0, 0, 0, 0}, "first");
     copy.addFrom(list, list.at(0));  // the text comes along under the new list's index
@@ -126,12 +125,14 @@ TEST(ItemBuilder, meta_events_give_their_items) {
     EXPECT_EQ(all, "7 03 78 00; 4098 \"Cello\"; 4102 \"cue\"; ; ");
 }
 
-// in, strand (default 0), items, metre (the list's nn dd at the end).
-TEST(ItemBuilder, strand_lists) {
+// in, strand (default 0) or guide, items, metre (the list's nn dd at the end).
+TEST(ItemBuilder, strand_and_guide_lists) {
     for (const Case& c : readCases("notation/strand_items")) {
         SCOPED_TRACE(where("strand_items", c));
         TrackSet set = setOf(trackOf(c));
-        const ItemList list = buildStrandItems(set, Strand{uint32_t(c.number("strand")), 0, 0, {}});
+        const ItemList list = c.has("guide")
+                                  ? buildGuideItems(set.tracks[0])
+                                  : buildStrandItems(set, Strand{uint32_t(c.number("strand")), 0, 0, {}});
         EXPECT_EQ(itemsText(list), oneLine(c["items"]));
         const std::string metre =
             std::to_string(list.numerator) + " " + std::to_string(list.denominatorExponent);
@@ -162,42 +163,19 @@ TEST(ItemBuilder, written_notes_are_marked_and_a_second_pass_skips_them) {
 // note's span and chord window covers the crowd, which a walk per note would
 // cross again and again.
 TEST(ItemBuilder, long_overlapping_notes_over_a_crowd_of_events_are_all_written) {
-    constexpr int kNotes = 2000;
-    constexpr int kCrowd = 100000;
-    MidiTrack track(960);
-    track.append(MidiEvent(0, trackFromText("0 KQVLBAR").begin()->message));
-    int64_t last = 0;
-    const auto add = [&](int64_t t, uint8_t key, int16_t strand, uint16_t d, uint16_t flags) {
-        MidiEvent e(static_cast<uint32_t>(t - last), MidiMessage::channel(kind::NoteOn, 0, key, 100));
-        e.strand = strand;
-        e.flags = flags;
-        e.duration1 = e.duration2 = d;
-        track.append(std::move(e));
-        last = t;
-    };
-    int crowd = 0;
-    for (int t = 0; t < 60000; ++t) {
-        if (t < kNotes) add(t, 60, 0, 60000, 0);
-        for (; crowd < kCrowd && int64_t{crowd} * 60000 / kCrowd <= t; ++crowd)
-            add(t, 50, 1, 10, flag::ChordMember);
+    std::string text = "0 KQVLBAR";
+    for (int t = 0, crowd = 0; t < 60000; ++t) {
+        if (t < 2000) text += ", " + std::to_string(t) + " on 0 60 [s0 d60000/60000]";
+        for (; crowd < 100000 && crowd * 3 / 5 <= t; ++crowd)
+            text += ", " + std::to_string(t) + " on 0 50 [s1 f80 d10/10]";
     }
-    TrackSet set = setOf(std::move(track));
+    TrackSet set = setOf(trackFromText(text, 960));
     const ItemList list = buildStrandItems(set, Strand{0, 0, 0, {}});
     EXPECT_EQ(std::count_if(list.items().begin(), list.items().end(),
                             [](const ImportItem& i) {
                                 return i.type == itemtype::MidiNote && !(i.arg3 & noteflag::Tied);
                             }),
-              kNotes);
-}
-
-// in, items, metre (the list's nn dd at the end).
-TEST(ItemBuilder, guide_strands_give_bar_lines_signatures_tempi_and_rests) {
-    for (const Case& c : readCases("notation/guide_items")) {
-        SCOPED_TRACE(where("guide_items", c));
-        const ItemList list = buildGuideItems(trackOf(c));
-        EXPECT_EQ(itemsText(list), oneLine(c["items"]));
-        EXPECT_EQ(list.division, 96u);
-    }
+              2000);
 }
 
 TEST(ItemBuilder, start_items_of_a_bare_file_are_c_major_4_4_at_120_and_the_swing_byte) {

@@ -1,6 +1,6 @@
 // Note values: code lengths, metric levels in 64ths, the fitting of a played
 // length to a written one and the splitting of a span into printable values
-// (case table), and the guarantees for any input: the pieces add up to the
+// (one case table), and the guarantees for any input: the pieces add up to the
 // span, the splitter stops, nothing exceeds its limit or overflows.
 
 #include "notation/note_value.h"
@@ -31,29 +31,14 @@ std::string splitCodes(int64_t position, int64_t length, int numerator, int expo
     return out;
 }
 
-TEST(NoteValue, code_lengths_in_64ths) {
-    // dots add halves (truncated), 0x10 alone is no dot, 0x21 (a whole-bar rest) is a semibreve
-    const std::vector<std::pair<uint8_t, int32_t>> cases = {
-        {0x00, 128}, {0x01, 64}, {0x02, 32}, {0x03, 16}, {0x04, 8}, {0x05, 4}, {0x06, 2},
-        {0x07, 1},   {0x08, 192}, {0x0B, 24}, {0x0F, 1}, {0x1B, 28}, {0x1E, 3}, {0x13, 16},
-        {0x21, 64},  {0x80, 0},   {0x83, 0}};
-    for (const auto& [code, length] : cases)
-        EXPECT_EQ(noteValueLength(code), length) << "code " << int{code};
-}
-
-TEST(NoteValue, the_level_is_the_longest_value_dividing_the_position_in_its_breve) {
-    const std::vector<std::pair<int64_t, uint8_t>> cases = {
-        {0, 0},  {128, 0}, {256, 0}, {64, 1}, {192, 1}, {32, 2}, {96, 2},  {16, 3},  {48, 3},
-        {8, 4},  {24, 4},  {4, 5},   {12, 5}, {2, 6},   {6, 6},  {1, 7},   {127, 7}, {129, 7},
-        {-64, 1}};
-    for (const auto& [position, level] : cases)
-        EXPECT_EQ(metricLevelOf64th(position), level) << "position " << position;
-}
-
-TEST(NoteValue, written_lengths_and_spans_as_codes) {
+TEST(NoteValue, lengths_levels_written_lengths_and_spans_as_codes) {
     for (const Case& c : readCases("notation/note_values")) {
         SCOPED_TRACE(where("note_values", c));
-        if (c.has("fit")) {
+        if (c.has("code")) {
+            EXPECT_EQ(noteValueLength(uint8_t(c.number("code"))), c.number("length"));
+        } else if (c.has("position")) {
+            EXPECT_EQ(metricLevelOf64th(c.number("position")), c.number("level"));
+        } else if (c.has("fit")) {
             int64_t p = 0, L = 0, M = 0;
             unsigned flags = 0, division = 0;
             std::istringstream(c["fit"]) >> p >> L >> M >> std::hex >> flags >> std::dec >> division;
@@ -117,6 +102,12 @@ TEST(NoteValue, nonsense_time_signatures_and_extreme_spans_still_terminate) {
         for (int exponent : {-100, -1, 7, 8, 31, 255, big, small})
             for (int64_t position : {0, 5, -77})
                 for (int ratio : {0, 3}) expectSpanCovered(position, 97, numerator, exponent, ratio);
+    for (int64_t position : {0, 3, 24, 40}) {  // out-of-range exponents act as the nearest valid one
+        EXPECT_EQ(splitCodes(position, 77, 6, 7, 0), splitCodes(position, 77, 6, 6, 0));
+        EXPECT_EQ(splitCodes(position, 77, 6, 200, 0), splitCodes(position, 77, 6, 6, 0));
+        EXPECT_EQ(splitCodes(position, 77, 6, -1, 0), splitCodes(position, 77, 6, 0, 0));
+        EXPECT_EQ(splitCodes(-position, 77, 6, 3, 0), splitCodes(0, 77, 6, 3, 0));
+    }
     const int64_t huge = std::numeric_limits<int64_t>::max();
     expectSpanCovered(huge, 300, 4, 2, 0);
     expectSpanCovered(huge - 10, 300, 6, 3, 0);
@@ -124,15 +115,6 @@ TEST(NoteValue, nonsense_time_signatures_and_extreme_spans_still_terminate) {
     uint8_t code = 1;
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(longSpan.next(code) && code == 0x00) << "a long span is written in breves";
-}
-
-TEST(NoteValue, out_of_range_exponents_act_as_the_nearest_valid_one) {
-    for (int64_t position : {0, 3, 24, 40}) {
-        EXPECT_EQ(splitCodes(position, 77, 6, 7, 0), splitCodes(position, 77, 6, 6, 0));
-        EXPECT_EQ(splitCodes(position, 77, 6, 200, 0), splitCodes(position, 77, 6, 6, 0));
-        EXPECT_EQ(splitCodes(position, 77, 6, -1, 0), splitCodes(position, 77, 6, 0, 0));
-        EXPECT_EQ(splitCodes(-position, 77, 6, 3, 0), splitCodes(0, 77, 6, 3, 0));
-    }
 }
 
 }  // namespace

@@ -111,23 +111,19 @@ std::string melody(int notes) {
     return out;
 }
 
-TEST(StrandAssignment, a_cancel_at_a_track_keeps_the_strands_made_so_far) {
-    FakeHost host;
-    host.cancelAtDetail("Track 2 of 2");
+TEST(StrandAssignment, a_cancel_keeps_the_strands_made_so_far_and_what_the_walk_got) {
+    FakeHost atTrack;
+    atTrack.cancelAtDetail("Track 2 of 2");
     TrackSet set = setOf("0 on 0 60, 48 on 0 64, 96 off 0 60, 144 off 0 64", melody(2));
     std::vector<Strand> strands;
-    EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, {}), -1);
+    EXPECT_EQ(assignStrands(set, strands, atTrack.progress, kCaption, {}), -1);
     EXPECT_EQ(strands, (std::vector<Strand>{{0, 0, 0, {}}, {1, 0, 0, {}}}));
     EXPECT_EQ(trackText(set.tracks[1], true), trackText(trackFromText(melody(2)), true));
-}
-
-TEST(StrandAssignment, a_cancel_inside_a_walk_ends_it_with_what_the_strand_got) {
     // 8 events: the cancel comes at 50 percent, the second note's note-off
-    FakeHost host;
-    host.cancelFromPercent(50);
-    TrackSet set = setOf(melody(4), melody(2));
-    std::vector<Strand> strands;
-    EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, {}), -1);
+    FakeHost inWalk;
+    inWalk.cancelFromPercent(50);
+    set = setOf(melody(4), melody(2));
+    EXPECT_EQ(assignStrands(set, strands, inWalk.progress, kCaption, {}), -1);
     EXPECT_EQ(strands, (std::vector<Strand>{{0, 0, 0, {}}}));
     EXPECT_EQ(trackText(set.tracks[0], true),
               "0 on 0 60 [s0 f4000], 90 off 0 60, 96 on 0 60 [s0 f4000], 186 off 0 60, "

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,16 +85,15 @@ TEST(StrandWalkIndex, notices_a_track_that_grew_shrank_or_is_another_one) {
 std::unique_ptr<ImportSession> transcribedLiveSession() {
     std::unique_ptr<ImportSession> session = ImportSession::fromLiveInput(96, 2);
     std::string first, second;
-    for (int beat = 0; beat < 32; ++beat) {
-        const std::string on = std::to_string(beat * 96) + " on ";
-        const std::string off = std::to_string(beat * 96 + 48) + " off ";
-        const std::string top = std::to_string(67 + beat % 5);
-        const std::string low = std::to_string(63 + beat % 5);
-        const std::string bass = "1 " + std::to_string(40 + beat % 3);
-        const std::string line = "2 " + std::to_string(55 + beat % 7);
-        first += on + "0 " + top + ", " + on + "0 " + low + ", " + on + bass + ", " + off + "0 " +
-                 top + ", " + off + "0 " + low + ", " + off + bass + ", ";
-        second += on + line + ", " + off + line + ", ";
+    char buf[200];
+    for (int t = 0; t < 32 * 96; t += 96) {
+        const int top = 67 + t / 96 % 5, bass = 40 + t / 96 % 3, line = 55 + t / 96 % 7;
+        std::snprintf(buf, sizeof buf,
+                      "%d on 0 %d, %d on 0 %d, %d on 1 %d, %d off 0 %d, %d off 0 %d, %d off 1 %d, ",
+                      t, top, t, top - 4, t, bass, t + 48, top, t + 48, top - 4, t + 48, bass);
+        first += buf;
+        std::snprintf(buf, sizeof buf, "%d on 2 %d, %d off 2 %d, ", t, line, t + 48, line);
+        second += buf;
     }
     session->tracks().tracks[0].events = trackFromText(first).events;
     session->tracks().tracks[1].events = trackFromText(second).events;
