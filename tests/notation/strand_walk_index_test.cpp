@@ -46,7 +46,7 @@ TEST(StrandWalkIndex, lists_each_strands_events_the_shared_ones_and_the_stops) {
     const uint8_t name[] = {'P', 'n', 'o'};
     track.events.insert(track.begin(), MidiEvent(0, 0x03, 3, name));
     const StrandWalkIndex index(track, 0);
-    EXPECT_EQ(index.eventCount() * 1000 + index.lastTime(), 14480u);
+    EXPECT_TRUE(index.eventCount() == 14 && index.lastTime() == 480);
     EXPECT_EQ(indicesOf(index.structural()), "0 1 7 9 10 12");
     EXPECT_EQ(indicesOf(index.stops()), "1 9 10 12");
     EXPECT_EQ(index.stops()[1].time, 384);
