@@ -34,8 +34,9 @@ TEST(ItemDescription, the_buffer_is_cut_and_padded_with_nuls) {
         std::array<char, 24> buffer;
         buffer.fill(kUntouched);
         EXPECT_TRUE(describeItem(kBarline, buffer.data(), size));
-        const std::string expected = (std::string("Barline") + std::string(16, '\0'))
-                                         .substr(0, size == 0 ? 0 : size - 1) + std::string(size > 0, '\0');
+        // the text cut to size - 1 bytes, then NULs up to the size
+        std::string expected = std::string("Barline\0\0\0\0\0\0\0\0\0", 16).substr(0, size);
+        if (size > 0) expected.back() = '\0';
         EXPECT_EQ(std::string(buffer.data(), size), expected) << size;
         EXPECT_EQ(std::string(buffer.data() + size, 24 - size), std::string(24 - size, kUntouched));
     }
@@ -57,7 +58,8 @@ TEST(ItemDescription, the_export_reads_an_item_at_any_alignment) {
     alignas(8) unsigned char raw[16] = {};
     std::memcpy(raw + 1, &note, sizeof note);
     char buffer[32];
-    EXPECT_EQ(VliGetDescription(reinterpret_cast<const ImportItem*>(raw + 1), buffer, sizeof buffer), 1);
+    const auto* unaligned = reinterpret_cast<const ImportItem*>(raw + 1);
+    EXPECT_EQ(VliGetDescription(unaligned, buffer, sizeof buffer), 1);
     EXPECT_STREQ(buffer, " Crotchet 3c");
 }
 

@@ -41,7 +41,8 @@ TEST(NoteValue, lengths_levels_written_lengths_and_spans_as_codes) {
         } else if (c.has("fit")) {
             int64_t p = 0, L = 0, M = 0;
             unsigned flags = 0, division = 0;
-            std::istringstream(c["fit"]) >> p >> L >> M >> std::hex >> flags >> std::dec >> division;
+            std::istringstream(c["fit"]) >> p >> L >> M >> std::hex >> flags >> std::dec >>
+                division;
             EXPECT_EQ(fitLength(p, L, M, uint16_t(flags), division), c.number("length"));
         } else {
             int nn = 0, dd = 0, ratio = 0;
@@ -101,8 +102,10 @@ TEST(NoteValue, nonsense_time_signatures_and_extreme_spans_still_terminate) {
     for (int numerator : {0, -3, -6, 1, 255, 3 * 65536, big, small})
         for (int exponent : {-100, -1, 7, 8, 31, 255, big, small})
             for (int64_t position : {0, 5, -77})
-                for (int ratio : {0, 3}) expectSpanCovered(position, 97, numerator, exponent, ratio);
-    for (int64_t position : {0, 3, 24, 40}) {  // out-of-range exponents act as the nearest valid one
+                for (int ratio : {0, 3})
+                    expectSpanCovered(position, 97, numerator, exponent, ratio);
+    // out-of-range exponents act as the nearest valid one
+    for (int64_t position : {0, 3, 24, 40}) {
         EXPECT_EQ(splitCodes(position, 77, 6, 7, 0), splitCodes(position, 77, 6, 6, 0));
         EXPECT_EQ(splitCodes(position, 77, 6, 200, 0), splitCodes(position, 77, 6, 6, 0));
         EXPECT_EQ(splitCodes(position, 77, 6, -1, 0), splitCodes(position, 77, 6, 0, 0));
