@@ -81,21 +81,6 @@ TEST(ItemBuilder, an_absurd_gap_is_cut_and_a_full_list_takes_nothing_more) {
     EXPECT_EQ(full.size(), ItemList::kMaxItems);
 }
 
-TEST(ItemBuilder, text_is_answered_only_for_text_items) {
-    ItemList list;
-    list.addText(ImportItem{itemtype::TrackName, 1, 0, 0, 0, 0, 0}, "Violin");
-    // types 1 and 4104 have no text, index 1 is none; index 0 is the text of any text type
-    for (auto [type, index, text] : {std::tuple{1, 0, ""}, {4104, 0, ""}, {4096, 1, ""},
-                                     {4103, 0, "Violin"}})
-        EXPECT_STREQ(list.textOf(ImportItem{uint16_t(type), 1, 0, uint8_t(index), 0, 0, 0}),
-                     *text ? text : nullptr);
-    ItemList copy;
-    copy.addText(ImportItem{itemtype::Instrument, 1, 0, 0, 0, 0, 0}, "first");
-    copy.addFrom(list, list.at(0));  // the text comes along under the new list's index
-    EXPECT_EQ(ItemList::textIndexOf(copy.at(1)), 1u);
-    EXPECT_STREQ(copy.textOf(copy.at(1)), "Violin");
-}
-
 // in, at (the event's index), metre (nn dd, default 4 2), items, chord (the
 // chord pitches collected), out (the track after, with its output flags).
 TEST(ItemBuilder, one_events_items_chord_pitches_and_output_marks) {

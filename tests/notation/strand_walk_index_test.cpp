@@ -1,6 +1,7 @@
-// The per-track index the item walk builds once for all strands of a track:
-// what it lists, that one index serves a track's strands as a fresh build per
-// strand does, that the session rebuilds it when the track changed under it,
+// The per-track index the item walk builds once for all strands of a track
+// (what it lists is pinned through the strand item tables): that it notices a
+// changed track, that the session's walk with one index per track gives what
+// fresh builds give and rebuilds the index when the track changed under it,
 // and the progress over events (one report per event to a listening host, a
 // cancel only at a reported event).
 
@@ -27,39 +28,6 @@
 
 namespace vl::test {
 namespace {
-
-template <typename T>
-std::string indicesOf(const std::vector<T>& events) {
-    std::string out;
-    for (const T& e : events) out += (out.empty() ? "" : " ") + std::to_string(e.index);
-    return out;
-}
-
-TEST(StrandWalkIndex, lists_each_strands_events_the_shared_ones_and_the_stops) {
-    // 0 track name, 1 bar, 2-4 notes of strands 0 (4 a chord member) and 1,
-    // 5-6 note-offs, 7 tempo, 8 note-off, 9 time signature, 10 bar, 11 marker
-    // note of strand 1, 12 key signature, 13 control change of strand 1
-    MidiTrack track = trackFromText(
-        "0 KQVLBAR, 0 on 0 60 [s0], 0 on 0 64 [s0 f80], 0 on 0 48 [s1], 96 off 0 60, "
-        "96 off 0 64, 96 KQVLMTA 51 07 a1 20, 192 off 0 48, 384 TS 3 2, 384 KQVLBAR, "
-        "384 KQVLEVT 90 32 [s1], 400 KS 1 0, 480 st b0 07 [s1]");
-    const uint8_t name[] = {'P', 'n', 'o'};
-    track.events.insert(track.begin(), MidiEvent(0, 0x03, 3, name));
-    const StrandWalkIndex index(track, 0);
-    EXPECT_TRUE(index.eventCount() == 14 && index.lastTime() == 480);
-    EXPECT_EQ(indicesOf(index.structural()), "0 1 7 9 10 12");
-    EXPECT_EQ(indicesOf(index.stops()), "1 9 10 12");
-    EXPECT_EQ(index.stops()[1].time, 384);
-    EXPECT_EQ(indicesOf(index.strand(0).own) + "|" + indicesOf(index.strand(0).onsets) + "|" +
-                  indicesOf(index.strand(0).mates),
-              "2 3|2 3|3");
-    EXPECT_EQ(&*index.strand(0).mates[0].position, &*std::next(track.begin(), 3));
-    EXPECT_EQ(indicesOf(index.strand(1).own) + "|" + indicesOf(index.strand(1).onsets) + "|" +
-                  indicesOf(index.strand(1).mates),
-              "4 11 13|4 11|");
-    EXPECT_EQ(index.strand(1).onsets[1].time, 384);
-    EXPECT_TRUE(index.strand(7).own.empty());
-}
 
 TEST(StrandWalkIndex, notices_a_track_that_grew_shrank_or_is_another_one) {
     MidiTrack track = trackFromText("0 on 0 60 [s0 d96/96], 96 off 0 60");
