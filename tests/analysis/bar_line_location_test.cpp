@@ -30,7 +30,7 @@ TEST(BarLineLocation, markers_land_where_their_cases_say) {
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
         const auto division = static_cast<uint32_t>(c.number("division", 96));
-        MidiTrack t = trackFromText(c.oneLine("in"), division);
+        MidiTrack t = trackFromText(c["in"], division);
         bool cancelled = false;
         size_t ties = 0;
         const size_t count = locateBarLinesInTrack(

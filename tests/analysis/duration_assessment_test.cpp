@@ -13,7 +13,6 @@
 
 #include "support/case_file.h"
 #include "support/fake_host.h"
-#include "support/track_listing.h"
 #include "support/track_text.h"
 
 namespace vl::test {
@@ -54,7 +53,7 @@ TEST(DurationAssessment, assessments_leave_the_durations_of_their_cases) {
         SCOPED_TRACE(where("duration_assessment", c));
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
-        const MidiTrack clean = trackFromText(c.oneLine("in"));
+        const MidiTrack clean = trackFromText(c["in"]);
         MidiTrack t = clean;
         if (c.has("scribble")) scribble(t);
         const std::string result = run(c, t, host.progress);

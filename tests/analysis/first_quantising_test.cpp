@@ -56,7 +56,7 @@ TEST(FirstQuantising, passes_leave_the_tracks_and_counts_of_their_cases) {
         host.progress.beginStep("First quantising MIDI events...", 1, "Track");
         host.progress.item(0);
         const QuantisationSettings grid = gridOf(c);
-        MidiTrack t = trackFromText(c.oneLine("in"), grid.period() > 0 ? grid.period() : 96);
+        MidiTrack t = trackFromText(c["in"], grid.period() > 0 ? grid.period() : 96);
         if (c.has("mask"))
             t.channelMask = static_cast<uint16_t>(c.number("mask"));
         else

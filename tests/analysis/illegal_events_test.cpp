@@ -22,7 +22,7 @@ TEST(IllegalEvents, the_events_of_each_case_go_and_the_rest_keep_their_times) {
         SCOPED_TRACE(where("illegal_events", c));
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
-        MidiTrack t = trackFromText(c.oneLine("in"));
+        MidiTrack t = trackFromText(c["in"]);
         EXPECT_EQ(std::to_string(eliminateIllegalEvents(t, host.progress)), c["result"]);
         EXPECT_EQ(trackText(t, true), c.oneLine(c.has("out") ? "out" : "in"));
     }

@@ -34,7 +34,7 @@ TEST(TieLocation, notes_are_split_at_bar_lines_as_their_cases_say) {
         SCOPED_TRACE(where("tie_location", c));
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
-        MidiTrack t = trackFromText(c.oneLine("in"));
+        MidiTrack t = trackFromText(c["in"]);
         if (!c.has("raw")) t = prepared(std::move(t));
         const size_t before = t.size();
         const auto limit = static_cast<size_t>(c.number("ties", kMaxTieEventsPerTrack));

@@ -17,7 +17,6 @@
 #include "session/progress_reporter.h"
 #include "support/case_file.h"
 #include "support/fake_host.h"
-#include "support/track_listing.h"
 #include "support/track_text.h"
 
 namespace vl::test {
@@ -86,7 +85,7 @@ std::string run(const Case& c, MidiTrack& t) {
 TEST(TrackOperations, each_operation_leaves_the_track_and_result_of_its_case) {
     for (const Case& c : readCases("track_operations")) {
         SCOPED_TRACE(where("track_operations", c));
-        MidiTrack t = trackFromText(c.oneLine("in"));
+        MidiTrack t = trackFromText(c["in"]);
         const std::string result = run(c, t);
         EXPECT_EQ(trackText(t, true), c.oneLine(c.has("out") ? "out" : "in"));
         if (c.has("result")) {

@@ -8,7 +8,6 @@
 
 #include "midi/midi_track.h"
 #include "midi/read_bytes.h"
-#include "support/track_listing.h"
 #include "support/track_text.h"
 
 namespace vl::test {

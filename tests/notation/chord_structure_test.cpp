@@ -25,7 +25,7 @@ namespace {
 // The track with its channel mask and every note measured, as the steps
 // before would leave it; strands and flags come from the text.
 MidiTrack prepared(const std::string& text) {
-    MidiTrack track = trackFromText(oneLine(text));
+    MidiTrack track = trackFromText(text);
     computeChannelMask(track);
     for (EventPos p = track.begin(); p != track.end(); ++p) assessNote(track, p);
     return track;
@@ -39,7 +39,7 @@ TEST(ChordStructure, chords_of_small_tracks) {
         EXPECT_EQ(confirmStrandChords(track, uint8_t(c.number("channel")),
                                       int32_t(c.number("strand")), !c.has("lead")),
                   c.number("result"));
-        EXPECT_EQ(trackText(track, true), oneLine(c["out"]));
+        EXPECT_EQ(trackText(track, true), c.oneLine("out"));
     }
 }
 

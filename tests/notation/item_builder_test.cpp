@@ -20,7 +20,7 @@ namespace vl::test {
 namespace {
 
 MidiTrack trackOf(const Case& c) {
-    return trackFromText(oneLine(c["in"]), static_cast<uint32_t>(c.number("division", 96)));
+    return trackFromText(c.oneLine("in"), static_cast<uint32_t>(c.number("division", 96)));
 }
 
 TrackSet setOf(MidiTrack track) {
@@ -62,7 +62,7 @@ TEST(ItemBuilder, notes_are_fitted_split_tied_and_followed_by_rests_and_gaps_fil
         } else {
             addGapRests(list, c.number("gap"));
         }
-        EXPECT_EQ(itemsText(list), oneLine(c["items"])) << where("item_makers", c);
+        EXPECT_EQ(itemsText(list), c.oneLine("items")) << where("item_makers", c);
     }
 }
 
@@ -91,13 +91,13 @@ TEST(ItemBuilder, one_events_items_chord_pitches_and_output_marks) {
         std::istringstream(c.has("metre") ? c["metre"] : "") >> nn >> dd;
         const EventItems ev = buildEventItems(
             track, std::next(track.begin(), c.number("at")), uint8_t(nn), uint8_t(dd), 0);
-        EXPECT_EQ(itemsText(ev.items), oneLine(c["items"]));
+        EXPECT_EQ(itemsText(ev.items), c.oneLine("items"));
         std::string chord;
         for (uint8_t key : ev.chordPitches)
             chord += (chord.empty() ? "" : " ") + std::to_string(key);
         EXPECT_EQ(chord, c.has("chord") ? c["chord"] : "");
         if (c.has("out")) {
-            EXPECT_EQ(trackText(track, true), oneLine(c["out"]));
+            EXPECT_EQ(trackText(track, true), c.oneLine("out"));
         }
     }
 }
@@ -121,7 +121,7 @@ TEST(ItemBuilder, strand_and_guide_lists) {
         const Strand strand{uint32_t(c.number("strand")), 0, 0, {}};
         const ItemList list =
             c.has("guide") ? buildGuideItems(set.tracks[0]) : buildStrandItems(set, strand);
-        EXPECT_EQ(itemsText(list), oneLine(c["items"]));
+        EXPECT_EQ(itemsText(list), c.oneLine("items"));
         const std::string metre =
             std::to_string(list.numerator) + " " + std::to_string(list.denominatorExponent);
         EXPECT_EQ(metre, c.has("metre") ? c["metre"] : "4 2");

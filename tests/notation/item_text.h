@@ -1,21 +1,14 @@
 #pragma once
 // Items as text, for comparing whole lists: "1 3c 03 40" is type 1 with
 // arg1..arg3 in hex, "1/2 40 05 00" the same with action 2 (a chord copy),
-// and a text item shows its text: 4098 "Piano". And case values as one line.
+// and a text item shows its text: 4098 "Piano".
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "notation/item_list.h"
 
 namespace vl::test {
-
-// A case value that runs on over several lines, as one line.
-inline std::string oneLine(std::string s) {
-    std::replace(s.begin(), s.end(), '\n', ' ');
-    return s;
-}
 
 inline std::string itemText(const ImportItem& item, const char* text) {
     if (isTextItemType(item.type))

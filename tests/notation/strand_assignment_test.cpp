@@ -16,7 +16,6 @@
 #include "notation/item_text.h"
 #include "support/case_file.h"
 #include "support/fake_host.h"
-#include "support/track_listing.h"
 #include "support/track_text.h"
 
 namespace vl::test {
@@ -63,7 +62,7 @@ TEST(StrandAssignment, strands_and_chord_flags_of_small_tracks) {
         std::vector<Strand> strands;
         ProgressReporter quiet;
         EXPECT_EQ(assignStrands(set, strands, quiet, kCaption, settingsOf(c)), c.number("strands"));
-        EXPECT_EQ(trackText(set.tracks[0], true), oneLine(c["out"]));
+        EXPECT_EQ(trackText(set.tracks[0], true), c.oneLine("out"));
         for (size_t i = 0; i < strands.size(); ++i) EXPECT_EQ(strands[i].number, i);
     }
 }
@@ -136,7 +135,8 @@ MidiTrack simultaneousNotes(int notes) {
     MidiTrack track(96);
     for (int i = 0; i < notes; ++i) track.append(MidiEvent(0, noteOn(0, uint8_t(i % 128))));
     for (int key = 0; key < std::min(notes, 128); ++key)
-        track.append(MidiEvent(key == 0 ? 96 : 0, noteOff(0, uint8_t(key))));
+        track.append(MidiEvent(key == 0 ? 96 : 0,
+                               MidiMessage::channel(kind::NoteOff, 0, uint8_t(key), 0)));
     return track;
 }
 

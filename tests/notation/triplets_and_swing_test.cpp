@@ -27,7 +27,7 @@ namespace vl::test {
 namespace {
 
 MidiTrack assessed(const std::string& text, uint32_t division = 96) {
-    MidiTrack track = trackFromText(oneLine(text), division);
+    MidiTrack track = trackFromText(text, division);
     ProgressReporter quiet;
     assessTrack(track, quiet);
     return track;
@@ -70,7 +70,7 @@ TEST(TripletsAndSwing, one_strand_pass_on_small_tracks) {
         else
             EXPECT_TRUE(analyseStrandTriplets(
                 track, 0, semiquaverGrid(division, uint8_t(c.number("swing"))), quiet));
-        EXPECT_EQ(trackText(track, true), oneLine(c["out"]));
+        EXPECT_EQ(trackText(track, true), c.oneLine("out"));
     }
 }
 

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 
-#include "support/track_listing.h"
+#include "markers/marker_text.h"
 
 namespace vl::test {
 namespace {
@@ -15,6 +17,19 @@ std::string unindented(const std::string& s) {
     const size_t first = s.find_first_not_of(' ');
     return first == std::string::npos ? "" : s.substr(first);
 }
+
+MidiMessage noteOff(uint8_t channel, uint8_t key) {
+    return MidiMessage::channel(kind::NoteOff, channel, key, 0);
+}
+
+MidiMessage metaBytes(uint8_t type, std::initializer_list<uint8_t> bytes) {
+    const std::vector<uint8_t> v(bytes);
+    return MidiMessage::metaEvent(type, static_cast<int32_t>(v.size()), v.data());
+}
+
+MidiMessage timeSig(uint8_t nn, uint8_t dd) { return metaBytes(meta::TimeSignature, {nn, dd, 24, 8}); }
+
+MidiMessage keySig(uint8_t sf, uint8_t mi) { return metaBytes(meta::KeySignature, {sf, mi}); }
 
 MidiMessage messageFromText(const std::string& what) {
     if (what.rfind("KQVL", 0) == 0) return marker(what);
@@ -77,7 +92,35 @@ std::string annotationsOf(const MidiEvent& e) {
 
 }  // namespace
 
-MidiTrack trackFromText(const std::string& items, uint32_t division) {
+std::string describe(const MidiMessage& m) {
+    char buf[48];
+    if (m.isMarkerText()) return std::string(m.payloadText());
+    if (m.isNoteOn()) {
+        std::snprintf(buf, sizeof buf, "on %d %d", m.channel(), m.data1);
+    } else if (m.isNoteOff()) {
+        std::snprintf(buf, sizeof buf, "off %d %d", m.channel(), m.data1);
+    } else if (m.isTimeSignatureMeta()) {
+        std::snprintf(buf, sizeof buf, "TS %d %d", m.payload.byteAt(0), m.payload.byteAt(1));
+    } else if (m.isKeySignatureMeta()) {
+        std::snprintf(buf, sizeof buf, "KS %d %d", m.payload.byteAt(0), m.payload.byteAt(1));
+    } else {
+        std::snprintf(buf, sizeof buf, "st %02x %02x", m.status, m.data1);
+    }
+    return buf;
+}
+
+MidiMessage noteOn(uint8_t channel, uint8_t key, uint8_t velocity) {
+    return MidiMessage::channel(kind::NoteOn, channel, key, velocity);
+}
+
+MidiMessage marker(const std::string& text) { return MidiMessage::markerText(text); }
+
+EventPos posAt(MidiTrack& track, size_t index) {
+    return std::next(track.begin(), static_cast<std::ptrdiff_t>(index));
+}
+
+MidiTrack trackFromText(std::string items, uint32_t division) {
+    std::replace(items.begin(), items.end(), '\n', ' ');
     MidiTrack track(division);
     std::istringstream all(items);
     std::string item;
