@@ -27,7 +27,9 @@ MidiMessage metaBytes(uint8_t type, std::initializer_list<uint8_t> bytes) {
     return MidiMessage::metaEvent(type, static_cast<int32_t>(v.size()), v.data());
 }
 
-MidiMessage timeSig(uint8_t nn, uint8_t dd) { return metaBytes(meta::TimeSignature, {nn, dd, 24, 8}); }
+MidiMessage timeSig(uint8_t nn, uint8_t dd) {
+    return metaBytes(meta::TimeSignature, {nn, dd, 24, 8});
+}
 
 MidiMessage keySig(uint8_t sf, uint8_t mi) { return metaBytes(meta::KeySignature, {sf, mi}); }
 
@@ -136,7 +138,8 @@ MidiTrack trackFromText(std::string items, uint32_t division) {
         const size_t space = item.find(' ');
         const int64_t time = std::stoll(item.substr(0, space));
         EXPECT_GE(time, last) << "times go back at '" << item << "'";
-        MidiEvent e(static_cast<uint32_t>(time - last), messageFromText(unindented(item.substr(space))));
+        const MidiMessage message = messageFromText(unindented(item.substr(space)));
+        MidiEvent e(static_cast<uint32_t>(time - last), message);
         annotate(e, notes);
         track.append(std::move(e));
         last = time;
