@@ -1,6 +1,5 @@
 // The "MIDI Statistics" dialog: the screen it opens with for a record (a
-// golden file), the box each presence bit checks, showing it for a track set;
-// and VlMidiStatisticsCompute and VlMidiStatisticsShow through the C interface
+// golden file) and the box each presence bit checks; VlMidiStatisticsCompute and VlMidiStatisticsShow through the C interface
 // on a file whose swing figures the reader gathered, and without tracks.
 #include "dialogs/statistics_dialog.h"
 
@@ -45,29 +44,6 @@ TEST(StatisticsDialog, each_presence_bit_checks_its_box) {
         for (int id = 3000; id <= 3005; ++id)
             EXPECT_EQ(dialog.isChecked(id), id == box) << "bit " << bit << " box " << id;
     }
-}
-
-TEST(StatisticsDialog, showing_a_track_set_computes_and_opens_without_owner) {
-    TrackSet set;
-    set.division = 96;
-    MidiTrack& t = set.addEmptyTrack();
-    const uint8_t tempo[3] = {0x07, 0xA1, 0x20};
-    t.append(MidiEvent(0, meta::Tempo, 3, tempo));
-    t.append(MidiEvent(96, MidiMessage::channel(kind::NoteOn, 0, 60, 90)));
-    t.append(MidiEvent(48, MidiMessage::channel(kind::NoteOn, 0, 62, 90)));
-    ScriptedDialogRunner runner;
-    runner.setCheck(3005, true).press(kDialogOk);
-    EXPECT_TRUE(showStatistics(runner, set));
-    const auto& shown = runner.shownDialogs().at(0);
-    EXPECT_EQ(shown.title, "MIDI Statistics");
-    EXPECT_EQ(shown.parent, nullptr);
-    EXPECT_EQ(shown.result, kDialogOk);
-    const auto& c = shown.controlsAfterInit;
-    const auto box = [&](int id) { return std::find_if(c.begin(), c.end(), [id](auto& x) {
-        return x.id == id; }); };
-    EXPECT_TRUE(box(3002)->checked);   // tempo at start
-    EXPECT_FALSE(box(3005)->checked);  // no tempo change
-    EXPECT_EQ(box(3009)->text + " " + box(3010)->text, "0.0% 100.0%");  // 48 against 96 and 48
 }
 
 // Division 96. Note-ons in the second sixteenth of a beat (class 1) at offsets

@@ -58,14 +58,13 @@ TEST_F(OpenClose, an_empty_path_asks_with_the_dialog) {
     EXPECT_EQ(platformRecord().messageBoxCount, 0);
     EXPECT_EQ(vlImportOpen(nullptr, 0, ""), nullptr);  // failed: its code in a message box
     EXPECT_EQ(runner_.openFileRequests(), 3);
-    EXPECT_EQ(platformRecord().messageBoxCount, 1);
-    EXPECT_EQ(platformRecord().lastMessageText, "Error 3003 on opening file");
-    EXPECT_EQ(platformRecord().lastMessageCaption, "Error opening MIDI file");
-    EXPECT_EQ(platformRecord().lastMessageIcon, kIconWarning);
+    const auto& m = runner_.messages().at(0);
+    EXPECT_EQ(m.text + "|" + m.caption + "|" + std::to_string(m.icon),
+              "Error 3003 on opening file|Error opening MIDI file|48");
     setDialogRunner(nullptr);
     setDialogMode(kDialogModeHeadless);  // cancels with error code zero
     EXPECT_EQ(vlImportOpen(nullptr, 0, ""), nullptr);
-    EXPECT_EQ(platformRecord().messageBoxCount, 1);
+    EXPECT_EQ(platformRecord().messageBoxCount + runner_.messages().size(), 2u);
 }
 
 TEST_F(OpenClose, a_file_opens_its_walk_answers_false_before_initialise_and_close_nulls_once) {

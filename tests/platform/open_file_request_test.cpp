@@ -1,4 +1,4 @@
-// The library's file-open request and the checks a chosen path must pass.
+// The checks a chosen path must pass and the default extension.
 #include "platform/open_file_request.h"
 
 #include <gtest/gtest.h>
@@ -9,19 +9,6 @@
 
 namespace vl::test {
 namespace {
-
-TEST(OpenFileRequest, the_import_request_asks_for_existing_midi_files) {
-    const OpenFileRequest request = importOpenFileRequest();
-    EXPECT_EQ(request.title + "|" + request.defaultExtension, "Import MIDI file|mid");
-    EXPECT_EQ(request.flags, 0x881864u);
-    EXPECT_EQ(request.maxPath, 260u);
-    EXPECT_EQ(request.panelTemplateId, 3003);
-    EXPECT_TRUE(request.fileMustExist() && request.pathMustExist());
-    EXPECT_FALSE(request.onConfigure);
-    EXPECT_EQ(request.packedFilters(), std::string("MIDI files (*.mid; *.rmi; *.kar)\0"
-                                                   "*.mid; *.rmi; *.kar\0All files (*.*)\0*.*\0\0",
-                                                   74));
-}
 
 TEST(OpenFileRequest, chosen_paths_must_fit_the_buffer_and_exist) {
     TempFile plain({'x'}, "readme");

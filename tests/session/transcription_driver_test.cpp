@@ -1,6 +1,5 @@
 // The driver's fixed step order, its captions as the host sees them, the
-// analysis-state word, where a cancel stops the transcription, and the first
-// track's signatures copied into the others once and taken out again.
+// analysis-state word, and where a cancel stops the transcription.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,39 +74,6 @@ TEST_F(TranscriptionDriver, a_cancel_stops_at_the_next_cancel_test_and_a_new_run
         host_.stopCancelling();
         EXPECT_EQ(s->initialise(), 0);
     }
-}
-
-TEST_F(TranscriptionDriver, without_a_host_window_nothing_is_sent_and_nothing_cancels) {
-    app_.setHostWindow(nullptr, 0);
-    host_.cancelAtCaption("Locating bar-lines...");
-    EXPECT_EQ(liveSession(1)->initialise(), 0);
-    EXPECT_TRUE(host_.reports().empty());
-}
-
-size_t metaMarkersIn(const MidiTrack& track) {
-    return static_cast<size_t>(std::count_if(track.events.begin(), track.events.end(),
-                                             [](const MidiEvent& e) { return isMetaMarker(e); }));
-}
-
-TEST(SessionMarkers, initialise_copies_the_signatures_once_and_removal_restores_the_tracks) {
-    const TempFile file = writeTempFile(
-        SmfBuilder().format(1).division(96).track().timeSignature(0, 3, 2).keySignature(0, -2)
-            .endTrack(96 * 6).track().programChange(0, 2, 5).noteOn(0, 2, 60, 90)
-            .noteOff(96, 2, 60).endTrack(96 * 5).bytes());
-    ImportFilterApp app(file.directory() + "/settings.ini");
-    auto session = ImportSession::fromFile(file.path(), app);
-    const TrackSet& tracks = session->tracks();
-    const size_t eventsAsRead = tracks.eventCount();
-    ASSERT_EQ(metaMarkersIn(tracks.tracks[1]), 0u);
-    session->initialise();
-    session->initialise();  // a second run adds no second copy
-    EXPECT_EQ(metaMarkersIn(tracks.tracks[0]), 0u);
-    EXPECT_EQ(metaMarkersIn(tracks.tracks[1]), 2u);
-    EXPECT_NE(session->analysisState() & state::MetaMarkers, 0u);
-    EXPECT_EQ(tracks.tracks[1].channelMask, 1u << 2);
-    session->removeFiducialEvents();
-    EXPECT_EQ(tracks.eventCount(), eventsAsRead);
-    EXPECT_EQ(session->analysisState() & state::AnyFiducials, 0u);
 }
 
 }  // namespace

@@ -55,26 +55,21 @@ std::vector<std::string> filesIn(const std::string& dir) {
 
 TEST(SettingsStore, the_default_path_follows_the_config_home_or_home) {
     const TempDir dir;
-    const char* const names[] = {"XDG_CONFIG_HOME", "HOME"};
-    std::optional<std::string> saved[2];
-    for (int i = 0; i < 2; ++i)
-        if (const char* value = std::getenv(names[i])) saved[i] = value;
-    const std::pair<const char*, std::string> cases[] = {
-        {dir.path().c_str(), dir.path() + "/Tolvek Software/vlmidiin.ini"},
-        {"", dir.path() + "/.config/Tolvek Software/vlmidiin.ini"},
-        {"relative/dir", dir.path() + "/.config/Tolvek Software/vlmidiin.ini"}};
+    const char* const saved[] = {std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")};
+    const std::string copies[] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : ""};
+    const std::string underHome = dir.path() + "/.config/Tolvek Software/vlmidiin.ini";
     setenv("HOME", dir.path().c_str(), 1);
-    for (const auto& [configHome, expected] : cases) {
-        setenv("XDG_CONFIG_HOME", configHome, 1);
-        EXPECT_EQ(SettingsStore::defaultPath(), expected) << configHome;
+    for (const char* configHome : {dir.path().c_str(), "", "relative/dir", static_cast<const char*>(nullptr)}) {
+        if (configHome) setenv("XDG_CONFIG_HOME", configHome, 1);
+        else unsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(SettingsStore::defaultPath(), configHome == dir.path().c_str()
+                      ? dir.path() + "/Tolvek Software/vlmidiin.ini" : underHome);
     }
-    unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsStore::defaultPath(), std::get<1>(cases[1]));
     unsetenv("HOME");
     EXPECT_EQ(SettingsStore::defaultPath(), "");
     for (int i = 0; i < 2; ++i)  // as they were, unset ones unset
-        if (saved[i]) setenv(names[i], saved[i]->c_str(), 1);
-        else unsetenv(names[i]);
+        if (saved[i]) setenv(i == 0 ? "XDG_CONFIG_HOME" : "HOME", copies[i].c_str(), 1);
+        else unsetenv(i == 0 ? "XDG_CONFIG_HOME" : "HOME");
 }
 
 TEST(SettingsStore, a_missing_file_or_path_reads_as_empty) {
