@@ -65,13 +65,6 @@ std::vector<std::string> FakeHost::detailTexts() const {
     return out;
 }
 
-std::vector<int32_t> FakeHost::stepPercents() const {
-    std::vector<int32_t> out;
-    for (const HostReport& r : reports_)
-        if (r.line == 1) out.push_back(r.percent);
-    return out;
-}
-
 std::vector<int32_t> FakeHost::detailPercents() const {
     std::vector<int32_t> out;
     for (const HostReport& r : reports_)

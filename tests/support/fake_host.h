@@ -52,7 +52,6 @@ public:
     // Texts of the step lines that carried one, in order.
     std::vector<std::string> stepCaptions() const;
     std::vector<std::string> detailTexts() const;
-    std::vector<int32_t> stepPercents() const;
     // Percentages of the detail lines without text.
     std::vector<int32_t> detailPercents() const;
 
