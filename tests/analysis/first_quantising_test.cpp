@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/grid_case.h"
 #include "analysis/quantisation_settings.h"
 #include "analysis/track_operations.h"
 #include "settings/resolution_settings.h"
@@ -19,19 +20,6 @@
 
 namespace vl::test {
 namespace {
-
-// "96 7 t": division, beat and t for triplets; plus the case's swing amount.
-QuantisationSettings gridOf(const Case& c) {
-    std::istringstream in(c.has("grid") ? c["grid"] : "96 7 t");
-    uint32_t division = 0;
-    unsigned beat = 0;
-    std::string triplets;
-    in >> division >> beat >> triplets;
-    QuantisationSettings grid(division, static_cast<uint8_t>(beat), 0,
-                              triplets == "t" ? kQuantiseTriplets : 0);
-    grid.setSwingDetected(static_cast<uint8_t>(c.number("swing")));
-    return grid;
-}
 
 // Runs the case's pass; its result as the case states it.
 std::string runPass(const Case& c, MidiTrack& t, const QuantisationSettings& grid,

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/grid_case.h"
 #include "support/case_file.h"
 
 namespace vl::test {
@@ -23,15 +24,6 @@ using Kind = QuantisationSettings::GridKind;
 QuantisationSettings grid(uint32_t division, unsigned beat, bool triplets) {
     return QuantisationSettings(division, static_cast<uint8_t>(beat), 0,
                                 triplets ? kQuantiseTriplets : 0);
-}
-
-QuantisationSettings gridOf(const Case& c) {
-    std::istringstream in(c.has("grid") ? c["grid"] : "96 7 t");
-    uint32_t division = 0;
-    unsigned beat = 0;
-    std::string triplets;
-    in >> division >> beat >> triplets;
-    return grid(division, beat, triplets == "t");
 }
 
 std::string run(const Case& c) {
