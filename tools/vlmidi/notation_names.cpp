@@ -3,6 +3,9 @@
 #include "notation_names.h"
 
 #include <array>
+#include <optional>
+
+#include "score_items.h"
 
 namespace vl::cli {
 
@@ -21,13 +24,6 @@ constexpr std::array<const char*, 15> kMajorKeys{"Cb", "Gb", "Db", "Ab", "Eb", "
 constexpr std::array<const char*, 15> kMinorKeys{"Ab", "Eb", "Bb", "F",  "C",  "G",  "D", "A",
                                                  "E",  "B",  "F#", "C#", "G#", "D#", "A#"};
 
-constexpr std::uint8_t kIndexMask = 0x07;
-constexpr std::uint8_t kDotMask = 0x18;
-constexpr std::uint8_t kDotted = 0x08;
-constexpr std::uint8_t kDoubleDotted = 0x18;
-constexpr std::uint8_t kNoValue = 0x80;
-constexpr std::uint8_t kTripletFlag = 0x10;
-constexpr std::uint8_t kQuintupletFlag = 0x20;
 constexpr unsigned kMaxPrintableExponent = 16;
 
 constexpr std::array<const char*, 128> kInstrumentNames{
@@ -84,17 +80,13 @@ void appendPitchName(std::string& out, unsigned key, bool flats) {
 }
 
 void appendNoteValueName(std::string& out, std::uint8_t code) {
-    if ((code & kNoValue) != 0) {
+    const std::optional<NoteValue> value = noteValueOf(code);
+    if (!value) {
         out += '?';
         return;
     }
-    out += kValueNames[code & kIndexMask];
-    const std::uint8_t dots = code & kDotMask;
-    if (dots == kDoubleDotted) {
-        out += "..";
-    } else if (dots == kDotted) {
-        out += '.';
-    }
+    out += kValueNames[static_cast<std::size_t>(value->index)];
+    out.append(static_cast<std::size_t>(value->dots), '.');
 }
 
 std::string noteValueName(std::uint8_t code) {
@@ -104,9 +96,11 @@ std::string noteValueName(std::uint8_t code) {
 }
 
 const char* tupletPrefix(std::uint8_t noteFlags) {
-    if ((noteFlags & kTripletFlag) != 0) return "3:";
-    if ((noteFlags & kQuintupletFlag) != 0) return "5:";
-    return "";
+    switch (tupletOf(noteFlags)) {
+    case Tuplet::Triplet: return "3:";
+    case Tuplet::Quintuplet: return "5:";
+    default: return "";
+    }
 }
 
 std::string keySignatureName(int sharps, bool minor) {
