@@ -31,12 +31,8 @@ std::optional<std::string> parseOptions(const Arguments& args, ListOptions& opti
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--after") {
-            if (i + 1 >= args.size()) return std::string("list: --after needs a STEP");
-            const std::string& step = args[++i];
-            if (step == "initialise" || step == "initialize")
-                options.afterInitialise = true;
-            else if (step != "read")
-                return "list: unknown STEP '" + step + "' (read, initialise)";
+            if (auto mistake = readAfterStep("list", args, i, options.afterInitialise))
+                return mistake;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "list: unknown option '" + arg + "'";
         } else if (!options.path.empty()) {

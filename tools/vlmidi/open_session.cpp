@@ -27,4 +27,16 @@ int reportUnreadableFile(const std::string& path) {
     return kExitUnreadableFile;
 }
 
+std::optional<std::string> readAfterStep(const std::string& command, const Arguments& args,
+                                         std::size_t& i, bool& afterInitialise) {
+    if (i + 1 >= args.size()) return command + ": --after needs a STEP";
+    const std::string& step = args[++i];
+    if (step == "initialise" || step == "initialize") {
+        afterInitialise = true;
+    } else if (step != "read") {
+        return command + ": unknown STEP '" + step + "' (read, initialise)";
+    }
+    return std::nullopt;
+}
+
 }  // namespace vl::cli

@@ -1,8 +1,13 @@
 #pragma once
 // Opening a MIDI file for a command: the session closes itself however the
-// command ends, and a file the library refused is explained in one line.
+// command ends, a file the library refused is explained in one line, and
+// "--after STEP" says how far the session is taken before it is shown.
 
+#include <cstddef>
+#include <optional>
 #include <string>
+
+#include "commands.h"
 
 #include "vlmidiin.h"
 
@@ -27,5 +32,11 @@ std::string reasonFileIsUnreadable(const std::string& path);
 // Prints "vlmidi: cannot read MIDI file 'PATH' (REASON)" on stderr and
 // returns the exit code for an unreadable file.
 int reportUnreadableFile(const std::string& path);
+
+// Reads the STEP of "--after STEP" from args[i + 1], moving i past it: sets
+// afterInitialise for "initialise" (or "initialize"), accepts "read"; for
+// anything else the usage mistake, worded for the command named.
+std::optional<std::string> readAfterStep(const std::string& command, const Arguments& args,
+                                         std::size_t& i, bool& afterInitialise);
 
 }  // namespace vl::cli

@@ -66,12 +66,8 @@ std::optional<std::string> parseOptions(const Arguments& args, StatsOptions& opt
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--after") {
-            if (i + 1 >= args.size()) return std::string("stats: --after needs a STEP");
-            const std::string& step = args[++i];
-            if (step == "initialise" || step == "initialize")
-                options.afterInitialise = true;
-            else if (step != "read")
-                return "stats: unknown STEP '" + step + "' (read, initialise)";
+            if (auto mistake = readAfterStep("stats", args, i, options.afterInitialise))
+                return mistake;
         } else if (arg == "--json") {
             if (auto mistake = chooseForm(options, OutputForm::Json)) return mistake;
         } else if (arg == "--dialog") {
