@@ -126,31 +126,33 @@ private:
     }
 
     void changeKey(const KeySignature& key) {
-        key_ = key;
-        if (!leadsPart_) return;
-        if (!musicStarted_) {
-            shownKeyAtStart_ = key;
-        } else if (key != shownKey_) {
-            VoiceElement element;
-            element.kind = VoiceElement::Kind::Key;
-            element.key = key;
-            append(element);
-        }
-        shownKey_ = key;
+        changeSignature(key, key_, shownKey_, shownKeyAtStart_, VoiceElement::Kind::Key,
+                        &VoiceElement::key);
     }
 
     void changeTime(const TimeSignature& time) {
-        time_ = time;
+        changeSignature(time, time_, shownTime_, shownTimeAtStart_, VoiceElement::Kind::Time,
+                        &VoiceElement::time);
+    }
+
+    // A key or time signature becomes the current one. A part's leading voice shows it: at the
+    // part's start while no music has been written, else as an element when it differs from the
+    // one shown.
+    template <typename Signature>
+    void changeSignature(const Signature& value, Signature& current, Signature& shown,
+                         Signature& shownAtStart, VoiceElement::Kind kind,
+                         Signature VoiceElement::*field) {
+        current = value;
         if (!leadsPart_) return;
         if (!musicStarted_) {
-            shownTimeAtStart_ = time;
-        } else if (time != shownTime_) {
+            shownAtStart = value;
+        } else if (value != shown) {
             VoiceElement element;
-            element.kind = VoiceElement::Kind::Time;
-            element.time = time;
+            element.kind = kind;
+            element.*field = value;
             append(element);
         }
-        shownTime_ = time;
+        shown = value;
     }
 
     // Program changes of other channels reach every strand of the track; only the part's own
