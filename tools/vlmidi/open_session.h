@@ -8,7 +8,6 @@
 #include <string>
 
 #include "commands.h"
-
 #include "vlmidiin.h"
 
 namespace vl::cli {
