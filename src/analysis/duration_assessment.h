@@ -15,7 +15,7 @@
 
 #include "midi/midi_track.h"
 #include "midi/track_set.h"
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 
 namespace vl {
 

@@ -12,7 +12,7 @@
 #include "analysis/track_step_driver.h"
 #include "markers/marker_events.h"
 #include "midi/track_cursor.h"
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 #include "settings/resolution_settings.h"
 
 namespace vl {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "midi/track_set.h"
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 
 namespace vl {
 

@@ -34,7 +34,7 @@
 #include "midi/track_cursor.h"
 #include "midi/track_set.h"
 #include "notation/strand.h"
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 
 namespace vl {
 

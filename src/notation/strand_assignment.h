@@ -29,7 +29,7 @@
 #include "midi/track_set.h"
 #include "notation/strand.h"
 #include "notation/strand_note_index.h"
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 #include "settings/resolution_settings.h"
 
 namespace vl {

@@ -27,7 +27,7 @@
 #include "midi/midi_track.h"
 #include "midi/track_set.h"
 #include "notation/strand.h"
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 
 namespace vl {
 

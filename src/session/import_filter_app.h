@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 #include "settings/resolution_settings.h"
 
 namespace vl {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "analysis/track_step_driver.h"
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 #include "support/case_file.h"
 #include "support/fake_host.h"
 #include "support/track_text.h"

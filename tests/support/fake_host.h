@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 #include "vlmidiin.h"
 
 namespace vl::test {

@@ -1,7 +1,7 @@
 // The progress channel as a host sees it: a transcript of reporter calls, each
 // with its answer and the reports it sent (line, percentage, text), kept as a
 // golden file, and the layout of the record the host reads.
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "session/progress_reporter.h"
+#include "platform/progress_reporter.h"
 
 #include <climits>
 #include <initializer_list>
