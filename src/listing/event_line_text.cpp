@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "analysis/analysis_state.h"
 #include "markers/marker_events.h"
-#include "session/import_session.h"
 
 namespace vl::listing {
 

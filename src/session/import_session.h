@@ -9,9 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/analysis_state.h"
 #include "analysis/quantisation_settings.h"
-#include "midi/midi_file_header.h"
 #include "listing/text_listing.h"
+#include "midi/midi_file_header.h"
 #include "midi/track_set.h"
 #include "notation/item_list.h"
 #include "notation/strand.h"
@@ -26,20 +27,6 @@ namespace error {
 constexpr uint32_t Unreadable = 0x8000;
 constexpr uint32_t Reserved = 0x10000;
 }  // namespace error
-
-// Bits of the analysis-state word.
-namespace state {
-constexpr uint32_t DelayRemoved = 0x1;
-constexpr uint32_t LengthsEqualised = 0x2;
-constexpr uint32_t MetaMarkers = 0x4;
-constexpr uint32_t BarGroups = 0x8;
-constexpr uint32_t Ties = 0x10;
-constexpr uint32_t AnyFiducials = 0x1C;
-constexpr uint32_t FirstQuantised = 0x20;
-constexpr uint32_t TripletsAndSwing = 0x40;
-constexpr uint32_t Durations = 0x10000;
-constexpr uint32_t Strands = 0x20000;
-}  // namespace state
 
 // Progress captions of the transcription steps.
 namespace caption {
