@@ -1,4 +1,5 @@
 // Live input: the host builds a session from events it captured itself.
+#include "analysis/track_operations.h"
 #include "interface/export_guard.h"
 #include "midi/live_input.h"
 
@@ -9,6 +10,19 @@ using vl::withSession;
 using vl::handleOf;
 using vl::sessionOf;
 using vl::ImportFilterApp;
+
+namespace {
+
+// Appends one event; a track's end fixes the track's channel mask, which the
+// host may ask about before the transcription runs.
+bool appendToTrack(vl::ImportSession& s, int32_t track, vl::MidiEvent e) {
+    const bool endOfTrack = e.message.isEndOfTrack();
+    if (!vl::appendLiveEvent(s.tracks(), track, std::move(e))) return false;
+    if (endOfTrack) vl::computeChannelMask(s.tracks().tracks[static_cast<size_t>(track)]);
+    return true;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -24,28 +38,28 @@ VLMIDIIN_API ImportSession* vlMidiImportNew(int32_t /*ignored1*/, int32_t /*igno
 VLMIDIIN_API vlBool vlMidiImportAppend(ImportSession* h, int32_t track, uint32_t packedMessage,
                                        uint32_t delta) {
     return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::MidiEvent(delta, packedMessage)));
+        return toBool(appendToTrack(s, track, vl::MidiEvent(delta, packedMessage)));
     });
 }
 
 VLMIDIIN_API vlBool vlMidiImportKeySet(ImportSession* h, int32_t track, uint32_t keySignature,
                                        uint32_t delta) {
     return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::keySignatureEvent(keySignature, delta)));
+        return toBool(appendToTrack(s, track, vl::keySignatureEvent(keySignature, delta)));
     });
 }
 
 VLMIDIIN_API vlBool vlMidiImportTimeSet(ImportSession* h, int32_t track, uint32_t timeSignature,
                                         uint32_t delta) {
     return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::timeSignatureEvent(timeSignature, delta)));
+        return toBool(appendToTrack(s, track, vl::timeSignatureEvent(timeSignature, delta)));
     });
 }
 
 VLMIDIIN_API vlBool vlMidiImportTempoSet(ImportSession* h, int32_t track, uint32_t tempo,
                                          uint32_t delta) {
     return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(vl::appendLiveEvent(s.tracks(), track, vl::tempoEvent(tempo, delta)));
+        return toBool(appendToTrack(s, track, vl::tempoEvent(tempo, delta)));
     });
 }
 

@@ -1,16 +1,12 @@
 #include "midi/live_input.h"
 
-#include "analysis/track_operations.h"
-
 namespace vl {
 
 bool appendLiveEvent(TrackSet& tracks, int32_t trackIndex, MidiEvent e) {
     if (trackIndex < 0 || static_cast<size_t>(trackIndex) >= tracks.size()) return false;
     MidiTrack& track = tracks.tracks[static_cast<size_t>(trackIndex)];
     e.resetAnnotations();
-    const bool endOfTrack = e.message.isEndOfTrack();
     track.append(std::move(e));
-    if (endOfTrack) computeChannelMask(track);
     return true;
 }
 

@@ -9,7 +9,7 @@
 namespace vl {
 
 // Appends e (annotations reset) to track trackIndex; false for an index out
-// of range. An end-of-track event rebuilds the track's channel mask.
+// of range.
 bool appendLiveEvent(TrackSet& tracks, int32_t trackIndex, MidiEvent e);
 
 // Meta 0x59 from the two lowest bytes, lowest first (sharps/flats, minor).
