@@ -19,11 +19,6 @@ RunnerChoice& runnerChoice() {
     return choice;
 }
 
-PlatformRecord& mutableRecord() {
-    static PlatformRecord record;
-    return record;
-}
-
 DialogRunner& runnerForMode(int mode) {
     static HeadlessDialogRunner headless;
     static TerminalDialogRunner terminal(std::cin, std::cerr);
@@ -45,29 +40,12 @@ void setDialogMode(int mode) {
 
 int dialogMode() { return runnerChoice().mode; }
 
-const PlatformRecord& platformRecord() { return mutableRecord(); }
-
-void resetPlatformRecord() { mutableRecord() = PlatformRecord{}; }
-
 void showMessageBox(void* owner, const std::string& text, const std::string& caption, int icon) {
-    PlatformRecord& record = mutableRecord();
-    ++record.messageBoxCount;
-    record.lastMessageText = text;
-    record.lastMessageCaption = caption;
-    record.lastMessageIcon = icon;
     currentDialogRunner().showMessageBox(owner, text, caption, icon);
 }
 
-void beep() {
-    ++mutableRecord().beepCount;
-    currentDialogRunner().beep();
-}
+void beep() { currentDialogRunner().beep(); }
 
-void requestHelp(uint32_t context) {
-    PlatformRecord& record = mutableRecord();
-    ++record.helpCount;
-    record.lastHelpContext = context;
-    currentDialogRunner().showHelp(context);
-}
+void requestHelp(uint32_t context) { currentDialogRunner().showHelp(context); }
 
 }  // namespace vl

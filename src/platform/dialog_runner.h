@@ -42,19 +42,6 @@ void setDialogRunner(DialogRunner* runner);
 void setDialogMode(int mode);
 int dialogMode();
 
-// What the platform layer was last asked to show, whatever the runner.
-struct PlatformRecord {
-    int messageBoxCount = 0;
-    std::string lastMessageText;
-    std::string lastMessageCaption;
-    int lastMessageIcon = 0;
-    int beepCount = 0;
-    int helpCount = 0;
-    uint32_t lastHelpContext = 0;
-};
-const PlatformRecord& platformRecord();
-void resetPlatformRecord();
-
 // Message box icons of the owner's system.
 inline constexpr int kIconError = 0x10;
 inline constexpr int kIconWarning = 0x30;

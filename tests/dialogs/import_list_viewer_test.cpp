@@ -10,7 +10,7 @@
 
 #include "dialogs/two_strand_file.h"
 #include "interface/export_guard.h"
-#include "platform/scripted_dialog_runner.h"
+#include "support/scripted_dialog_runner.h"
 #include "session/import_session.h"
 #include "support/case_file.h"
 #include "support/golden.h"
@@ -44,7 +44,6 @@ class ImportListViewerDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         setDialogRunner(&runner_);  // beeps go to the scripted runner, not a terminal
-        resetPlatformRecord();
     }
     void TearDown() override { setDialogRunner(nullptr); }
 
@@ -72,9 +71,9 @@ protected:
                            Viewer::kItemText})
                 log += " [" + viewer.text(id) + "]";
             if (i == keys.size()) break;
-            const int beeps = platformRecord().beepCount;
+            const int beeps = runner_.beepCount();
             EXPECT_FALSE(viewer.pressButton(buttons.at(keys[i])));
-            const bool beeped = platformRecord().beepCount != beeps;
+            const bool beeped = runner_.beepCount() != beeps;
             log += std::string("\n") + keys[i] + (beeped ? " beep" : "");
         }
         EXPECT_TRUE(viewer.pressButton(kDialogCancel));

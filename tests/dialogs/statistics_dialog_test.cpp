@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "interface/export_guard.h"
-#include "platform/scripted_dialog_runner.h"
+#include "support/scripted_dialog_runner.h"
 #include "platform/terminal_dialog_runner.h"
 #include "support/golden.h"
 #include "support/smf_builder.h"

@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless_dialog_runner.h"
-#include "platform/scripted_dialog_runner.h"
+#include "support/scripted_dialog_runner.h"
 #include "platform/terminal_dialog_runner.h"
 #include "platform/test_dialog.h"
+#include "support/scripted_dialog_runner.h"
 #include "support/smf_builder.h"
 
 namespace vl::test {
@@ -53,26 +54,28 @@ TEST(RunnerChoice, mode_picks_the_default_and_an_installed_runner_wins) {
     EXPECT_NE(dynamic_cast<HeadlessDialogRunner*>(&currentDialogRunner()), nullptr);
 }
 
-TEST(RunnerChoice, message_box_beep_and_help_are_recorded_and_reach_the_runner) {
-    resetPlatformRecord();
-    beep();  // headless: only the record
+TEST(RunnerChoice, message_box_beep_and_help_reach_the_installed_runner) {
     ScriptedDialogRunner scripted;
     setDialogRunner(&scripted);
     int owner = 0;
     showMessageBox(&owner, "text", "caption", kIconError);
+    beep();
     requestHelp(7);
     setDialogRunner(nullptr);
+    beep();  // headless again: nothing reaches the scripted runner
     const auto& m = scripted.messages().at(0);
     EXPECT_EQ(m.text + "|" + m.caption + "|" + std::to_string(m.icon), "text|caption|16");
     EXPECT_EQ(m.owner, &owner);
+    EXPECT_EQ(scripted.beepCount(), 1);
     EXPECT_EQ(scripted.helpContexts(), std::vector<uint32_t>{7});
-    const PlatformRecord& r = platformRecord();
-    EXPECT_EQ(r.lastMessageText + "|" + r.lastMessageCaption + "|" +
-                  std::to_string(r.lastMessageIcon) + " " + std::to_string(r.messageBoxCount) +
-                  std::to_string(r.beepCount) + std::to_string(r.helpCount) + " " +
-                  std::to_string(r.lastHelpContext), "text|caption|16 111 7");
-    resetPlatformRecord();
-    EXPECT_EQ(r.messageBoxCount + r.beepCount + r.helpCount, 0);
+}
+
+TEST(RunnerChoice, the_headless_runner_answers_a_file_dialog_with_a_plain_cancel) {
+    HeadlessDialogRunner headless;
+    std::string path = "kept";
+    uint32_t errorCode = 7;
+    EXPECT_FALSE(headless.askOpenFile(OpenFileRequest{}, nullptr, path, errorCode));
+    EXPECT_EQ(path + " " + std::to_string(errorCode), "kept 0");
 }
 
 }  // namespace

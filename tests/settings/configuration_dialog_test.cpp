@@ -7,7 +7,7 @@
 
 #include <sstream>
 
-#include "platform/scripted_dialog_runner.h"
+#include "support/scripted_dialog_runner.h"
 #include "platform/terminal_dialog_runner.h"
 #include "support/golden.h"
 

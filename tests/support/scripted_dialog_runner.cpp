@@ -1,8 +1,8 @@
-#include "platform/scripted_dialog_runner.h"
+#include "support/scripted_dialog_runner.h"
 
 #include <utility>
 
-namespace vl {
+namespace vl::test {
 
 ScriptedDialogRunner& ScriptedDialogRunner::setCheck(int controlId, bool checked) {
     actions_.push_back(Action{ActionKind::SetCheck, controlId, checked ? 1 : 0, {}, 0});
@@ -114,4 +114,4 @@ void ScriptedDialogRunner::showMessageBox(void* owner, const std::string& text,
     messages_.push_back(ShownMessage{owner, text, caption, icon});
 }
 
-}  // namespace vl
+}  // namespace vl::test

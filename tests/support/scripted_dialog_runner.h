@@ -11,7 +11,7 @@
 
 #include "platform/dialog_runner.h"
 
-namespace vl {
+namespace vl::test {
 
 class ScriptedDialogRunner : public DialogRunner {
 public:
@@ -84,4 +84,4 @@ private:
     std::vector<uint32_t> helpContexts_;
 };
 
-}  // namespace vl
+}  // namespace vl::test
