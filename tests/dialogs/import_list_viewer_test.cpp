@@ -10,10 +10,10 @@
 
 #include "dialogs/two_strand_file.h"
 #include "interface/export_guard.h"
-#include "support/scripted_dialog_runner.h"
 #include "session/import_session.h"
 #include "support/case_file.h"
 #include "support/golden.h"
+#include "support/scripted_dialog_runner.h"
 
 namespace vl::test {
 namespace {

@@ -9,9 +9,9 @@
 #include <sstream>
 
 #include "interface/export_guard.h"
-#include "support/scripted_dialog_runner.h"
 #include "platform/terminal_dialog_runner.h"
 #include "support/golden.h"
+#include "support/scripted_dialog_runner.h"
 #include "support/smf_builder.h"
 
 namespace vl::test {

@@ -7,9 +7,9 @@
 
 #include <sstream>
 
-#include "support/scripted_dialog_runner.h"
 #include "platform/terminal_dialog_runner.h"
 #include "support/golden.h"
+#include "support/scripted_dialog_runner.h"
 
 namespace vl::test {
 namespace {
