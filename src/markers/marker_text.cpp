@@ -113,6 +113,13 @@ std::optional<ProprietaryNote> readWrittenNoteText(std::string_view text) {
     return note;
 }
 
+// A marker the library writes that stands for no note, noted so in its payload.
+MidiMessage markerNotingNoNote(std::string_view text) {
+    MidiMessage m = MidiMessage::markerText(text);
+    m.payload.rememberNote({MidiDataBlock::NoteMemo::NoNote});
+    return m;
+}
+
 std::string_view payloadUpToNul(const MidiMessage& m) {
     std::string_view text = m.payloadText();
     const size_t nul = text.find('\0');
@@ -145,19 +152,22 @@ std::string tempoMarkerText(uint8_t t1, uint8_t t2, uint8_t t3) {
     return tagged(kMetaMarkerTag, {meta::Tempo, t1, t2, t3});
 }
 
-MidiMessage barMarkerMessage() { return MidiMessage::markerText(kBarMarkerText); }
+MidiMessage barMarkerMessage() { return markerNotingNoNote(kBarMarkerText); }
 
 MidiMessage proprietaryNoteMessage(bool noteOn, uint8_t channel, uint8_t key) {
-    return MidiMessage::markerText(noteOn ? proprietaryNoteOnText(channel, key)
-                                          : proprietaryNoteOffText(channel, key));
+    MidiMessage m = MidiMessage::markerText(noteOn ? proprietaryNoteOnText(channel, key)
+                                                   : proprietaryNoteOffText(channel, key));
+    const auto status = static_cast<uint8_t>((noteOn ? 0x90 : 0x80) | (channel & 0x0F));
+    m.payload.rememberNote({MidiDataBlock::NoteMemo::Note, status, key});
+    return m;
 }
 
 MidiMessage keySignatureMarkerMessage(uint8_t sf, uint8_t mi) {
-    return MidiMessage::markerText(keySignatureMarkerText(sf, mi));
+    return markerNotingNoNote(keySignatureMarkerText(sf, mi));
 }
 
 MidiMessage timeSignatureMarkerMessage(uint8_t nn, uint8_t dd, uint8_t cc, uint8_t bb) {
-    return MidiMessage::markerText(timeSignatureMarkerText(nn, dd, cc, bb));
+    return markerNotingNoNote(timeSignatureMarkerText(nn, dd, cc, bb));
 }
 
 size_t scanHexNumbers(std::string_view text, std::span<uint32_t> out) {
@@ -180,10 +190,8 @@ bool hasMarkerTag(const MidiMessage& m, std::string_view tag) {
     return text.size() >= kMarkerTagLength && startsWith(text, tag);
 }
 
-namespace {
-
-// The first decode of a marker message's text, before it is remembered.
 std::optional<ProprietaryNote> decodeNoteMarker(const MidiMessage& m) {
+    if (!m.isMarkerText()) return std::nullopt;
     if (const std::optional<ProprietaryNote> note = readWrittenNoteText(m.payloadText()))
         return note;
     if (!hasMarkerTag(m, kNoteMarkerTag)) return std::nullopt;
@@ -193,17 +201,6 @@ std::optional<ProprietaryNote> decodeNoteMarker(const MidiMessage& m) {
     ProprietaryNote note;
     note.status = static_cast<uint8_t>(numbers[0]);
     note.key = static_cast<uint8_t>(numbers[1] & 0xFF);
-    return note;
-}
-
-}  // namespace
-
-std::optional<ProprietaryNote> decodeAndRememberNote(const MidiMessage& m) {
-    if (!m.isMarkerText()) return std::nullopt;
-    const std::optional<ProprietaryNote> note = decodeNoteMarker(m);
-    m.payload.rememberNote(note ? MidiDataBlock::NoteMemo{MidiDataBlock::NoteMemo::Note,
-                                                          note->status, note->key}
-                                : MidiDataBlock::NoteMemo{MidiDataBlock::NoteMemo::NoNote});
     return note;
 }
 

@@ -66,21 +66,21 @@ struct ProprietaryNote {
     uint8_t channel() const { return status & 0x0F; }
 };
 
-// Decodes a marker message's payload as a note marker and remembers the
-// answer in the payload. readProprietaryNote calls it once per payload.
-std::optional<ProprietaryNote> decodeAndRememberNote(const MidiMessage& m);
+// Scans a marker message's text as a note marker: what readProprietaryNote
+// answers for a text no writer noted the note of.
+std::optional<ProprietaryNote> decodeNoteMarker(const MidiMessage& m);
 
 // The note a "KQVLEVT" marker stands for; nothing when the message is no such
 // marker or its first number is not 0x80..0x9F. The key is the low byte of
 // the second number (keys above 127 are allowed: placeholder rests use 0xFE).
-// Asked at nearly every step of every walk, so the remembered answer is
-// read inline.
+// Asked at nearly every step of every walk, so the note the marker's writer
+// noted in the payload is read inline.
 inline std::optional<ProprietaryNote> readProprietaryNote(const MidiMessage& m) {
     if (!m.isMarkerText()) return std::nullopt;
     const MidiDataBlock::NoteMemo memo = m.payload.noteMemo();
     if (memo.state == MidiDataBlock::NoteMemo::Note) return ProprietaryNote{memo.status, memo.key};
     if (memo.state == MidiDataBlock::NoteMemo::NoNote) return std::nullopt;
-    return decodeAndRememberNote(m);
+    return decodeNoteMarker(m);
 }
 
 // First number of a "KQVLMTA" marker (its meta type), 0 when it has none;

@@ -53,6 +53,7 @@ void MidiEvent::setRhythmMarks(uint16_t marks) {
 
 void MidiEvent::neutralise() {
     message = MidiMessage::markerText(kDeletedMarkerText);
+    message.payload.rememberNote({MidiDataBlock::NoteMemo::NoNote});
     resetAnnotations();
 }
 

@@ -19,9 +19,11 @@ class MidiDataBlock {
 public:
     static constexpr uint32_t kInlineBytes = 16;
 
-    // The note that a note marker's text spells, stored by the marker reader
-    // the first time it decodes these bytes: the analysis asks for it at
-    // nearly every step of its walks. Any change of the bytes forgets it.
+    // The note that a note marker's text spells (or that the text is no note
+    // marker), written down by the marker writer that made the text, so that
+    // the analysis, which asks at nearly every step of its walks, need not
+    // scan the text again. Text from a file or a host stays Unread and is
+    // scanned when asked; any change of the bytes makes it Unread again.
     struct NoteMemo {
         enum State : uint8_t { Unread, NoNote, Note };
         State state = Unread;
@@ -54,7 +56,7 @@ public:
     void assign(const uint8_t* bytes, int32_t length);
     void clear() { release(); }
     NoteMemo noteMemo() const { return memo_; }
-    void rememberNote(NoteMemo memo) const { memo_ = memo; }
+    void rememberNote(NoteMemo memo) { memo_ = memo; }
 
 private:
     bool onHeap() const { return length_ > kInlineBytes; }
@@ -66,7 +68,7 @@ private:
 
     uint32_t length_ = 0;
     uint8_t inline_[kInlineBytes] = {};
-    mutable NoteMemo memo_;
+    NoteMemo memo_;
 };
 
 namespace kind {
