@@ -4,22 +4,23 @@
 #include "midi/live_input.h"
 
 using vl::guarded;
-using vl::guardedVoid;
-using vl::toBool;
 using vl::withSession;
 using vl::handleOf;
-using vl::sessionOf;
-using vl::ImportFilterApp;
 
 namespace {
 
-// Appends one event; a track's end fixes the track's channel mask, which the
-// host may ask about before the transcription runs.
-bool appendToTrack(vl::ImportSession& s, int32_t track, vl::MidiEvent e) {
-    const bool endOfTrack = e.message.isEndOfTrack();
-    if (!vl::appendLiveEvent(s.tracks(), track, std::move(e))) return false;
-    if (endOfTrack) vl::computeChannelMask(s.tracks().tracks[static_cast<size_t>(track)]);
-    return true;
+// Appends the event that make builds (inside the guard, as it may allocate);
+// a track's end fixes the track's channel mask, which the host may ask about
+// before the transcription runs.
+template <typename MakeEvent>
+vlBool appendToTrack(ImportSession* h, int32_t track, MakeEvent make) {
+    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
+        vl::MidiEvent e = make();
+        const bool endOfTrack = e.message.isEndOfTrack();
+        if (!vl::appendLiveEvent(s.tracks(), track, std::move(e))) return vlBool{0};
+        if (endOfTrack) vl::computeChannelMask(s.tracks().tracks[static_cast<size_t>(track)]);
+        return vlBool{1};
+    });
 }
 
 }  // namespace
@@ -37,30 +38,22 @@ VLMIDIIN_API ImportSession* vlMidiImportNew(int32_t /*ignored1*/, int32_t /*igno
 
 VLMIDIIN_API vlBool vlMidiImportAppend(ImportSession* h, int32_t track, uint32_t packedMessage,
                                        uint32_t delta) {
-    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(appendToTrack(s, track, vl::MidiEvent(delta, packedMessage)));
-    });
+    return appendToTrack(h, track, [&] { return vl::MidiEvent(delta, packedMessage); });
 }
 
 VLMIDIIN_API vlBool vlMidiImportKeySet(ImportSession* h, int32_t track, uint32_t keySignature,
                                        uint32_t delta) {
-    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(appendToTrack(s, track, vl::keySignatureEvent(keySignature, delta)));
-    });
+    return appendToTrack(h, track, [&] { return vl::keySignatureEvent(keySignature, delta); });
 }
 
 VLMIDIIN_API vlBool vlMidiImportTimeSet(ImportSession* h, int32_t track, uint32_t timeSignature,
                                         uint32_t delta) {
-    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(appendToTrack(s, track, vl::timeSignatureEvent(timeSignature, delta)));
-    });
+    return appendToTrack(h, track, [&] { return vl::timeSignatureEvent(timeSignature, delta); });
 }
 
 VLMIDIIN_API vlBool vlMidiImportTempoSet(ImportSession* h, int32_t track, uint32_t tempo,
                                          uint32_t delta) {
-    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(appendToTrack(s, track, vl::tempoEvent(tempo, delta)));
-    });
+    return appendToTrack(h, track, [&] { return vl::tempoEvent(tempo, delta); });
 }
 
 VLMIDIIN_API int32_t vlMidiImportVersion(void) { return 1; }
