@@ -9,7 +9,6 @@
 
 #include "platform/terminal_dialog_runner.h"
 #include "support/golden.h"
-#include "support/scripted_dialog_runner.h"
 
 namespace vl::test {
 namespace {
