@@ -50,7 +50,7 @@ bool isBar(const MidiEvent& e) { return e.message.isBarMarker(); }
 
 // A strand pass gets the track, the strand number and whether this is the
 // last strand record of the list that runs on that track.
-using StrandPass = std::function<bool(MidiTrack&, int16_t, bool)>;
+using StrandPass = std::function<StepResult(MidiTrack&, int16_t, bool)>;
 
 bool runsOnTrack(const TrackSet& tracks, const Strand& s) {
     return s.trackIndex < tracks.size() && s.number <= static_cast<uint32_t>(kLastStrandNumber);
@@ -69,20 +69,23 @@ std::vector<bool> lastRunOfTrack(const TrackSet& tracks, const std::vector<Stran
     return last;
 }
 
-int32_t runStrandPass(TrackSet& tracks, const std::vector<Strand>& strands,
-                      std::string_view caption, ProgressReporter& progress,
-                      const StrandPass& pass) {
+StepResult runStrandPass(TrackSet& tracks, const std::vector<Strand>& strands,
+                         std::string_view caption, ProgressReporter& progress,
+                         const StrandPass& pass) {
     progress.beginStep(caption, static_cast<int32_t>(strands.size()), kStrandItemWord);
     const std::vector<bool> last = lastRunOfTrack(tracks, strands);
-    int32_t processed = 0;
+    size_t processed = 0;
     for (size_t i = 0; i < strands.size(); ++i) {
-        if (progress.item(static_cast<uint32_t>(i)) != 0) break;
+        if (progress.item(static_cast<uint32_t>(i)) != 0)
+            return StepResult::cancelledAfter(processed);
         const Strand& s = strands[i];
         if (!runsOnTrack(tracks, s)) continue;
         ++processed;
-        if (!pass(tracks.tracks[s.trackIndex], static_cast<int16_t>(s.number), last[i])) break;
+        const int16_t number = static_cast<int16_t>(s.number);
+        if (pass(tracks.tracks[s.trackIndex], number, last[i]).cancelled)
+            return StepResult::cancelledAfter(processed);
     }
-    return processed;
+    return StepResult::done(processed);
 }
 
 // ---- Swing ----------------------------------------------------------------
@@ -107,13 +110,14 @@ public:
     // After a completed run: whether it moved a note after the last bar marker.
     bool movedInLastBar() const { return movedInBar_; }
 
-    bool run(ProgressReporter& progress) {
+    // The count is the note-ons moved.
+    StepResult run(ProgressReporter& progress) {
         const int64_t q = track_.division / 4;
-        if (q <= 0 || track_.empty()) return true;
+        if (q <= 0 || track_.empty()) return StepResult::done();
         WalkProgress events(progress, track_.size());
         TrackCursor c(track_);
         for (; !c.atEnd(); c.advance()) {
-            if (events.cancelledAtNext()) return false;
+            if (events.cancelledAtNext()) return StepResult::cancelledAfter(moves_);
             MidiEvent& e = c.event();
             if (!belongsToStrand(e, strand_)) continue;
             if (isBar(e)) {
@@ -124,7 +128,7 @@ public:
                 placeNoteOn(c, q);
             }
         }
-        return true;
+        return StepResult::done(moves_);
     }
 
 private:
@@ -142,6 +146,7 @@ private:
         if (late > 0) {
             shiftEvent(c, -late);
             movedInBar_ = true;
+            ++moves_;
         }
         lastSlot_ = slot;
     }
@@ -151,6 +156,7 @@ private:
     bool reassessEveryBar_;
     int64_t lastSlot_ = -1;
     bool movedInBar_ = false;
+    size_t moves_ = 0;
 };
 
 // ---- Triplets -------------------------------------------------------------
@@ -187,13 +193,15 @@ public:
     TrackCursor run() {
         findBounds();
         collectEntries();
-        if (decide())
+        accepted_ = decide();
+        if (accepted_)
             markAccepted();
         else
             reject();
         return end_;
     }
 
+    bool accepted() const { return accepted_; }
     bool deletedAny() const { return deletedAny_; }
     // True when the group inserted or moved events: its bar needs measuring.
     bool changedBar() const { return changedBar_; }
@@ -475,6 +483,7 @@ private:
     size_t count_ = 0;
     uint8_t channel_ = kNoChannel;
     uint8_t spanValue_ = kNoSpanValue;
+    bool accepted_ = false;
     bool deletedAny_ = false;
 };
 
@@ -488,11 +497,13 @@ uint8_t spanValueOf(int64_t ticks, uint32_t division) {
     return kNoSpanValue;
 }
 
-bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationSettings& settings,
-                           ProgressReporter& progress) {
-    if (track.empty() || track.division == 0) return true;
+StepResult analyseStrandTriplets(MidiTrack& track, int16_t strand,
+                                 const QuantisationSettings& settings,
+                                 ProgressReporter& progress) {
+    if (track.empty() || track.division == 0) return StepResult::done();
     WalkProgress events(progress, track.size());
     bool cancelled = false;
+    size_t accepted = 0;
     bool deleted = false;
     bool barChanged = false;  // a group edited the bar the walk is in
     // Re-measures the edited bar that the event at `after` follows.
@@ -512,6 +523,7 @@ bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationS
         if (!isCandidate(c.event(), strand)) continue;
         TripletGroup group(track, strand, settings, c, barChanged);
         c = group.run();
+        if (group.accepted()) ++accepted;
         deleted = deleted || group.deletedAny();
         barChanged = barChanged || group.changedBar();
         if (c.atEnd()) break;
@@ -519,36 +531,36 @@ bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationS
     }
     leaveBar(c.atEnd() ? track.end() : c.position());
     if (deleted) purgeDeleted(track);
-    return !cancelled;
+    return StepResult::of(accepted, cancelled);
 }
 
-bool analyseStrandSwing(MidiTrack& track, int16_t strand, ProgressReporter& progress) {
+StepResult analyseStrandSwing(MidiTrack& track, int16_t strand, ProgressReporter& progress) {
     SwingWalk walk(track, strand, true);
-    const bool done = walk.run(progress);
-    if (done && walk.movedInLastBar()) reassessBar(track, track.end(), true);
-    return done;
+    const StepResult moved = walk.run(progress);
+    if (!moved.cancelled && walk.movedInLastBar()) reassessBar(track, track.end(), true);
+    return moved;
 }
 
-int32_t analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
-                        const QuantisationSettings& settings, ProgressReporter& progress) {
+StepResult analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
+                           const QuantisationSettings& settings, ProgressReporter& progress) {
     return runStrandPass(tracks, strands, kAnalyseTripletsCaption, progress,
                          [&](MidiTrack& track, int16_t strand, bool) {
                              return analyseStrandTriplets(track, strand, settings, progress);
                          });
 }
 
-int32_t analyseSwing(TrackSet& tracks, const std::vector<Strand>& strands,
-                     const QuantisationSettings&, ProgressReporter& progress) {
+StepResult analyseSwing(TrackSet& tracks, const std::vector<Strand>& strands,
+                        const QuantisationSettings&, ProgressReporter& progress) {
     // Per track: whether a walk moved a note after its last bar marker.
     std::vector<char> lastBarMoved(tracks.size(), 0);
-    const int32_t processed = runStrandPass(
+    const StepResult processed = runStrandPass(
         tracks, strands, kAnalyseSwingCaption, progress,
         [&](MidiTrack& track, int16_t strand, bool lastOfTrack) {
             SwingWalk walk(track, strand, lastOfTrack);
-            if (!walk.run(progress)) return false;
-            if (walk.movedInLastBar())
+            const StepResult moved = walk.run(progress);
+            if (!moved.cancelled && walk.movedInLastBar())
                 lastBarMoved[static_cast<size_t>(&track - tracks.tracks.data())] = 1;
-            return true;
+            return moved;
         });
     for (size_t t = 0; t < tracks.size(); ++t)
         if (lastBarMoved[t] != 0) reassessBar(tracks.tracks[t], tracks.tracks[t].end(), true);

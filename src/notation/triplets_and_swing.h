@@ -28,6 +28,7 @@
 #include "midi/track_set.h"
 #include "notation/strand.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
@@ -41,17 +42,19 @@ inline constexpr uint8_t kPlaceholderKey = 0xFE;
 
 // Both passes: one progress step with the item word "Strand" and the number of
 // strands; each strand record whose track exists is run with its strand
-// number. A cancel stops the strand in progress and the step. Returns the
+// number. A cancel stops the strand in progress and the step. The count is the
 // number of strands processed.
-int32_t analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
-                        const QuantisationSettings& settings, ProgressReporter& progress);
-int32_t analyseSwing(TrackSet& tracks, const std::vector<Strand>& strands,
-                     const QuantisationSettings& settings, ProgressReporter& progress);
-
-// One strand of one track. False when the host cancelled.
-bool analyseStrandTriplets(MidiTrack& track, int16_t strand,
+StepResult analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
                            const QuantisationSettings& settings, ProgressReporter& progress);
-bool analyseStrandSwing(MidiTrack& track, int16_t strand, ProgressReporter& progress);
+StepResult analyseSwing(TrackSet& tracks, const std::vector<Strand>& strands,
+                        const QuantisationSettings& settings, ProgressReporter& progress);
+
+// One strand of one track. The count is the triplet groups accepted, or the
+// note-ons that swing moved.
+StepResult analyseStrandTriplets(MidiTrack& track, int16_t strand,
+                                 const QuantisationSettings& settings,
+                                 ProgressReporter& progress);
+StepResult analyseStrandSwing(MidiTrack& track, int16_t strand, ProgressReporter& progress);
 
 // The value index (0 breve .. 7 hemidemisemiquaver) whose length in ticks is
 // exactly ticks, or kNoSpanValue.
