@@ -15,7 +15,8 @@
 #include "notation/chord_structure.h"
 #include "notation/strand_assignment.h"
 #include "notation/strand_walk_index.h"
-#include "notation/triplets_and_swing.h"
+#include "notation/swing_quantising.h"
+#include "notation/triplet_groups.h"
 #include "midi/midi_file_reader.h"
 
 namespace vl {

@@ -3,7 +3,8 @@
 // swing step equals strand-by-strand walks), cancelling, and random and long
 // strands that must stay well formed and quick.
 
-#include "notation/triplets_and_swing.h"
+#include "notation/swing_quantising.h"
+#include "notation/triplet_groups.h"
 
 #include <gtest/gtest.h>
 
