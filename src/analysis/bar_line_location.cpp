@@ -159,29 +159,24 @@ size_t barMarkerBudget(size_t realNoteOns) {
     return std::min(kMaxBarMarkersPerSet, kBarMarkerAllowance + kBarMarkersPerNote * realNoteOns);
 }
 
-size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
-                             bool& cancelled, size_t maxBarMarkers, size_t maxTieEvents,
-                             size_t* tieEvents) {
-    cancelled = false;
-    if (track.empty()) return 0;
+StepResult locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
+                                 size_t maxBarMarkers, size_t maxTieEvents, size_t* tieEvents) {
+    if (track.empty()) return StepResult::done();
     const EventPos start = findStartOfMusic(track);
     BarLineWalk walk(track, withBarGroups, maxBarMarkers, maxTieEvents);
     EventProgress events(progress, track.size());
     size_t index = 0;
     for (EventPos p = track.begin(); p != track.end(); ++p, ++index) {
-        if (events.cancelledAt(index)) {
-            cancelled = true;
-            break;
-        }
+        if (events.cancelledAt(index)) break;
         if (p == start) walk.openFirstBar(p);
         walk.visit(p);
     }
     if (tieEvents != nullptr) *tieEvents = walk.tieEvents();
-    return walk.count();
+    return StepResult::of(walk.count(), events.cancelled());
 }
 
-bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
-                    std::string_view caption) {
+StepResult locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
+                          std::string_view caption) {
     std::vector<TrackCounts> counts;
     counts.reserve(tracks.size());
     size_t noteOns = 0;
@@ -195,7 +190,6 @@ bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& prog
     setBudget -= std::min(setBudget, held);
     size_t tieSetBudget = kMaxTieEventsPerSet;
     return runTrackStep(progress, tracks, caption, [&](MidiTrack& track, size_t index) {
-        bool cancelled = false;
         const TrackCounts& own = counts[index];
         const size_t limit =
             std::min(kMaxBarMarkersPerTrack - std::min(kMaxBarMarkersPerTrack, own.barMarkers),
@@ -203,10 +197,11 @@ bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& prog
         const size_t tieLimit =
             std::min({kMaxTieEventsPerTrack, tieSetBudget, tieEventBudget(own.noteOns)});
         size_t tieEvents = 0;
-        setBudget -= locateBarLinesInTrack(track, withBarGroups, progress, cancelled, limit,
-                                           tieLimit, &tieEvents);
+        const StepResult placed =
+            locateBarLinesInTrack(track, withBarGroups, progress, limit, tieLimit, &tieEvents);
+        setBudget -= static_cast<size_t>(placed.count);
         tieSetBudget -= tieEvents;
-        return !cancelled;
+        return placed;
     });
 }
 

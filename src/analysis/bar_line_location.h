@@ -12,6 +12,7 @@
 #include "midi/midi_track.h"
 #include "midi/track_set.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
@@ -43,19 +44,19 @@ inline constexpr size_t kBarMarkersPerNote = 16;
 size_t barMarkerBudget(size_t realNoteOns);
 
 // Inserts the bar markers (withBarGroups: bar groups with all three parts) into
-// one track and returns how many bar markers it inserted. Progress is reported
-// per event; when the host cancels, the walk stops, the markers placed so far
-// stay and cancelled is set. A track with no note-on and nothing after tick 0
+// one track; the count is the number of bar markers inserted. Progress is
+// reported per event; when the host cancels, the walk stops and the markers
+// placed so far stay. A track with no note-on and nothing after tick 0
 // receives nothing. At most maxBarMarkers are inserted, and at most
 // maxTieEvents proprietary note-offs and note-ons in the bar groups (past that
 // the bar lines get lone markers); tieEvents, when given, receives how many.
-size_t locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
-                             bool& cancelled, size_t maxBarMarkers = kMaxBarMarkersPerTrack,
-                             size_t maxTieEvents = SIZE_MAX, size_t* tieEvents = nullptr);
+StepResult locateBarLinesInTrack(MidiTrack& track, bool withBarGroups, ProgressReporter& progress,
+                                 size_t maxBarMarkers = kMaxBarMarkersPerTrack,
+                                 size_t maxTieEvents = SIZE_MAX, size_t* tieEvents = nullptr);
 
 // Runs locateBarLinesInTrack on every track as one progress step with this
-// caption and the item word "Track". False when the host cancelled.
-bool locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
-                    std::string_view caption);
+// caption and the item word "Track"; the count is the bar markers of all tracks.
+StepResult locateBarLines(TrackSet& tracks, bool withBarGroups, ProgressReporter& progress,
+                          std::string_view caption);
 
 }  // namespace vl

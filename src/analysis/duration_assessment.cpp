@@ -193,15 +193,16 @@ bool assessNote(MidiTrack& track, EventPos pos) {
     return false;
 }
 
-bool assessTrack(MidiTrack& track, ProgressReporter& progress) {
+StepResult assessTrack(MidiTrack& track, ProgressReporter& progress) {
     const std::vector<IndexedEvent> index = indexTrack(track);
     const NotePairs pairs = pairNotes(index);
     const std::vector<int64_t> gaps = measureGaps(index, pairs);
 
     EventProgress events(progress, index.size());
     std::vector<bool> written(index.size(), false);
+    size_t measured = 0;
     for (size_t i = 0; i < index.size(); ++i) {
-        if (events.cancelledAt(i)) return false;
+        if (events.cancelledAt(i)) return StepResult::cancelledAfter(measured);
         MidiEvent& e = *index[i].pos;
         // A note-off written by its note-on earlier in this pass keeps the numbers.
         if (!written[i]) e.clearDurations();
@@ -209,11 +210,13 @@ bool assessTrack(MidiTrack& track, ProgressReporter& progress) {
         if (off == kNone) continue;
         writeNote(e, *index[off].pos, index[off].time - index[i].time, gaps[i]);
         written[off] = true;
+        ++measured;
     }
-    return true;
+    return StepResult::done(measured);
 }
 
-bool assessDurations(TrackSet& tracks, ProgressReporter& progress, std::string_view caption) {
+StepResult assessDurations(TrackSet& tracks, ProgressReporter& progress,
+                           std::string_view caption) {
     return runTrackStep(progress, tracks, caption,
                         [&](MidiTrack& track, size_t) { return assessTrack(track, progress); });
 }

@@ -16,22 +16,24 @@
 #include "midi/midi_track.h"
 #include "midi/track_set.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
 inline constexpr uint16_t kMaxDuration = 65535;
 
 // Assesses every track as one progress step with this caption and the item
-// word "Track". False when the host cancelled.
-bool assessDurations(TrackSet& tracks, ProgressReporter& progress, std::string_view caption);
+// word "Track"; the count is the notes measured in all tracks.
+StepResult assessDurations(TrackSet& tracks, ProgressReporter& progress,
+                           std::string_view caption);
 
 // Clears flag 0x8000 and both duration words of every event, then measures
-// every note, in time linear in the number of events. A note-off ends up
-// carrying the numbers of the (last) note-on it ends; a note-on without a
-// note-off keeps 0 and 0. Progress is reported per event; false when the host
-// cancelled (the events before that point are assessed, the rest untouched
-// apart from the note-offs of notes already measured).
-bool assessTrack(MidiTrack& track, ProgressReporter& progress);
+// every note, in time linear in the number of events; the count is the notes
+// measured. A note-off ends up carrying the numbers of the (last) note-on it
+// ends; a note-on without a note-off keeps 0 and 0. Progress is reported per
+// event; after a cancel the events before that point are assessed, the rest
+// untouched apart from the note-offs of notes already measured.
+StepResult assessTrack(MidiTrack& track, ProgressReporter& progress);
 
 // Measures the note whose note-on (real or proprietary) is at pos, or gives a
 // bar marker 0 and 0; clears flag 0x8000 where it writes. Returns true when

@@ -108,8 +108,9 @@ OnsetVisit quantiseEventAt(TrackCursor& cursor, const QuantisationSettings& grid
 }
 
 struct OnsetPass {
-    bool moved = false;
+    size_t moves = 0;
     bool deleted = false;
+    bool cancelled = false;
 };
 
 // Visits every event once in track order, plus the note-ons that come round
@@ -121,14 +122,17 @@ OnsetPass visitAllEvents(MidiTrack& track, const QuantisationSettings& grid,
     TrackCursor cursor(track);
     size_t index = 0;
     while (!cursor.atEnd()) {
-        if (events.cancelledAt(index)) break;
+        if (events.cancelledAt(index)) {
+            pass.cancelled = true;
+            break;
+        }
         const bool hasPrevious = cursor.hasPrevious();
         const EventPos previous = hasPrevious ? std::prev(cursor.position()) : track.end();
         const int64_t previousTime = cursor.previousTime();
         const int64_t barTime = cursor.barTime();
 
         const OnsetVisit visit = quantiseEventAt(cursor, grid);
-        pass.moved = pass.moved || visit.moved;
+        if (visit.moved) ++pass.moves;
         pass.deleted = pass.deleted || visit.deleted;
         if (visit.passed == 0) {
             cursor.advance();
@@ -190,9 +194,11 @@ private:
 
 // Removes the deleted-event markers with progress over the track's events;
 // when the host cancels, the markers not reached wait for the next purge.
-void purgeAfterDeleting(MidiTrack& track, ProgressReporter& progress) {
+// True when the host cancelled.
+bool purgeAfterDeleting(MidiTrack& track, ProgressReporter& progress) {
     EventProgress events(progress, track.size());
     purgeDeleted(track, &events);
+    return events.cancelled();
 }
 
 // ---- Trimming ------------------------------------------------------------
@@ -403,14 +409,14 @@ private:
 
 }  // namespace
 
-bool quantiseOnsets(MidiTrack& track, const QuantisationSettings& grid,
-                    ProgressReporter& progress) {
+StepResult quantiseOnsets(MidiTrack& track, const QuantisationSettings& grid,
+                          ProgressReporter& progress) {
     const OnsetPass pass = visitAllEvents(track, grid, progress);
-    if (pass.deleted) purgeAfterDeleting(track, progress);
-    return pass.moved;
+    const bool purgeCancelled = pass.deleted && purgeAfterDeleting(track, progress);
+    return StepResult::of(pass.moves, pass.cancelled || purgeCancelled);
 }
 
-size_t deleteZeroLengthNotes(MidiTrack& track, ProgressReporter& progress) {
+StepResult deleteZeroLengthNotes(MidiTrack& track, ProgressReporter& progress) {
     NoteOnsAtTick ons;
     size_t deleted = 0;
     for (EventPos p = track.begin(); p != track.end(); ++p) {
@@ -428,8 +434,8 @@ size_t deleteZeroLengthNotes(MidiTrack& track, ProgressReporter& progress) {
         deleteNote(track, on, p);
         ++deleted;
     }
-    if (deleted != 0) purgeAfterDeleting(track, progress);
-    return deleted;
+    const bool cancelled = deleted != 0 && purgeAfterDeleting(track, progress);
+    return StepResult::of(deleted, cancelled);
 }
 
 TrimResult trimOverlaps(MidiTrack& track, const QuantisationSettings& grid,
@@ -438,22 +444,25 @@ TrimResult trimOverlaps(MidiTrack& track, const QuantisationSettings& grid,
     const int64_t step = grid.minStep();
     if (step < 1) return result;  // no grid, so no overlap counts as small
     for (int channel = 0; channel < 16; ++channel) {
-        if (progress.detailTextWithSuffix(" - MIDI channel %d ", channel + 1) != 0) break;
+        result.cancelled = progress.detailTextWithSuffix(" - MIDI channel %d ", channel + 1) != 0;
+        if (result.cancelled) break;
         if (!track.usesChannel(channel)) continue;
         const TrimResult r = ChannelTrimmer(track, channel, step, tolerances).run();
         result.notesShortened += r.notesShortened;
         result.notesDeleted += r.notesDeleted;
     }
-    if (result.notesDeleted != 0) purgeAfterDeleting(track, progress);
+    if (result.notesDeleted != 0 && purgeAfterDeleting(track, progress)) result.cancelled = true;
+    result.count = StepResult::heldCount(result.notesShortened + result.notesDeleted);
     return result;
 }
 
-bool firstQuantiseTrack(MidiTrack& track, const QuantisationSettings& grid,
-                        const ResolutionSettings& tolerances, ProgressReporter& progress) {
-    const bool moved = quantiseOnsets(track, grid, progress);
-    deleteZeroLengthNotes(track, progress);
-    trimOverlaps(track, grid, tolerances, progress);
-    return moved;
+StepResult firstQuantiseTrack(MidiTrack& track, const QuantisationSettings& grid,
+                              const ResolutionSettings& tolerances, ProgressReporter& progress) {
+    StepResult result = quantiseOnsets(track, grid, progress);
+    const bool zeroCancelled = deleteZeroLengthNotes(track, progress).cancelled;
+    const bool trimCancelled = trimOverlaps(track, grid, tolerances, progress).cancelled;
+    result.cancelled = result.cancelled || zeroCancelled || trimCancelled;
+    return result;
 }
 
 }  // namespace vl

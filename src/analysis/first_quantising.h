@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "midi/midi_track.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
@@ -30,15 +31,17 @@ inline constexpr uint16_t kSwingPositionUnit = 0x0100;
 // that open the bar. With swing detected, note-ons get their swing position
 // value. Every visited event gets its rhythm marks and swing bits rewritten (0
 // for events that are no note-ons). Reports each event on the detail line and
-// stops when the host cancels. Returns true when any event moved.
-bool quantiseOnsets(MidiTrack& track, const QuantisationSettings& grid,
-                    ProgressReporter& progress);
+// stops when the host cancels. The count is the number of moves made.
+StepResult quantiseOnsets(MidiTrack& track, const QuantisationSettings& grid,
+                          ProgressReporter& progress);
 
 // Deletes every note whose real note-off lies at the same tick as its real
-// note-on, then purges. Returns the number of notes deleted.
-size_t deleteZeroLengthNotes(MidiTrack& track, ProgressReporter& progress);
+// note-on, then purges (a cancel stops only the purge). The count is the
+// number of notes deleted.
+StepResult deleteZeroLengthNotes(MidiTrack& track, ProgressReporter& progress);
 
-struct TrimResult {
+// The count is the notes shortened and deleted together.
+struct TrimResult : StepResult {
     size_t notesShortened = 0;
     size_t notesDeleted = 0;
 };
@@ -51,9 +54,10 @@ struct TrimResult {
 TrimResult trimOverlaps(MidiTrack& track, const QuantisationSettings& grid,
                         const ResolutionSettings& tolerances, ProgressReporter& progress);
 
-// The three passes in order. Returns true when the whole-track pass moved an
-// event; deleting zero-length notes and trimming do not count.
-bool firstQuantiseTrack(MidiTrack& track, const QuantisationSettings& grid,
-                        const ResolutionSettings& tolerances, ProgressReporter& progress);
+// The three passes in order, each after a cancel in the one before too. The
+// count is the moves of the whole-track pass (deleting zero-length notes and
+// trimming do not count); a cancel in any of the passes is reported.
+StepResult firstQuantiseTrack(MidiTrack& track, const QuantisationSettings& grid,
+                              const ResolutionSettings& tolerances, ProgressReporter& progress);
 
 }  // namespace vl

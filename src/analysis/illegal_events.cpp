@@ -1,7 +1,5 @@
 #include "analysis/illegal_events.h"
 
-#include <limits>
-
 #include "analysis/track_operations.h"
 #include "analysis/track_step_driver.h"
 #include "markers/bar_groups.h"
@@ -43,24 +41,21 @@ bool acceptEvent(const MidiEvent& e, SoundingNotes& sounding) {
 
 }  // namespace
 
-int32_t eliminateIllegalEvents(MidiTrack& track, ProgressReporter& progress) {
+StepResult eliminateIllegalEvents(MidiTrack& track, ProgressReporter& progress) {
     SoundingNotes sounding;
     size_t deleted = 0;
-    {
-        EventProgress events(progress, track.size());
-        size_t index = 0;
-        for (MidiEvent& e : track.events) {
-            if (events.cancelledAt(index++)) break;
-            if (acceptEvent(e, sounding)) continue;
-            e.neutralise();
-            ++deleted;
-        }
-        // The purge reports progress too; after a cancel the host stops it
-        // where it is, and the markers it did not reach wait for the next one.
-        if (deleted != 0) purgeDeleted(track, &events);
+    EventProgress events(progress, track.size());
+    size_t index = 0;
+    for (MidiEvent& e : track.events) {
+        if (events.cancelledAt(index++)) break;
+        if (acceptEvent(e, sounding)) continue;
+        e.neutralise();
+        ++deleted;
     }
-    constexpr size_t kMax = std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(deleted > kMax ? kMax : deleted);
+    // The purge reports progress too; after a cancel the host stops it where
+    // it is, and the markers it did not reach wait for the next one.
+    if (deleted != 0) purgeDeleted(track, &events);
+    return StepResult::of(deleted, events.cancelled());
 }
 
 }  // namespace vl

@@ -6,15 +6,16 @@
 #include <cstdint>
 
 #include "midi/midi_track.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
 class ProgressReporter;
 
 // Walks the track once with a table of sounding notes, neutralising every
-// illegal event, then purges the deleted-event markers. Reports each event's
-// index on the detail line and stops the walk when the host cancels (the
-// deletions made so far are kept and purged). Returns the number deleted.
-int32_t eliminateIllegalEvents(MidiTrack& track, ProgressReporter& progress);
+// illegal event, then purges the deleted-event markers; the count is the
+// number deleted. Reports each event's index on the detail line and stops the
+// walk when the host cancels (the deletions made so far are kept and purged).
+StepResult eliminateIllegalEvents(MidiTrack& track, ProgressReporter& progress);
 
 }  // namespace vl

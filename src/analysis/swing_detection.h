@@ -1,4 +1,6 @@
 #pragma once
+// Swing, stage 2 of 3: midi/swing_statistics, analysis/swing_detection, notation/swing_quantising.
+//
 // Swing figures of a whole track set (how note-ons fall within the four
 // sixteenth slots of the quarter note, in 96ths of a quarter) and the swing
 // amount that the quantisation settings take from them.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
-#include <limits>
 #include <vector>
 
 #include "analysis/duration_assessment.h"
@@ -161,9 +160,7 @@ size_t tieEventBudget(size_t realNoteOns) {
     return kTieEventsPerNote * realNoteOns + kTieEventAllowance;
 }
 
-size_t markTiesInTrack(MidiTrack& track, ProgressReporter& progress, bool& cancelled,
-                       size_t maxTieEvents) {
-    cancelled = false;
+StepResult markTiesInTrack(MidiTrack& track, ProgressReporter& progress, size_t maxTieEvents) {
     // The event list is linked, so the inserted pieces need no room reserved.
     TieWalk walk(track, maxTieEvents);
     EventProgress events(progress, track.size());
@@ -171,32 +168,23 @@ size_t markTiesInTrack(MidiTrack& track, ProgressReporter& progress, bool& cance
     // index never passes the count reported.
     size_t index = 0;
     for (EventPos p = track.begin(); p != track.end(); ++index) {
-        if (events.cancelledAt(index)) {
-            cancelled = true;
-            break;
-        }
+        if (events.cancelledAt(index)) break;
         p = walk.visit(p);
     }
     walk.finish();
-    return walk.barMarkers();
+    return StepResult::of(walk.barMarkers(), events.cancelled());
 }
 
-int32_t markTies(TrackSet& tracks, ProgressReporter& progress, std::string_view caption,
-                 bool* cancelled) {
+StepResult markTies(TrackSet& tracks, ProgressReporter& progress, std::string_view caption) {
     size_t setBudget = kMaxTieEventsPerSet;
-    uint64_t barMarkers = 0;
-    const bool completed = runTrackStep(progress, tracks, caption, [&](MidiTrack& track, size_t) {
-        bool stopped = false;
+    return runTrackStep(progress, tracks, caption, [&](MidiTrack& track, size_t) {
         const size_t before = track.size();
         const size_t limit =
             std::min({kMaxTieEventsPerTrack, setBudget, tieEventBudget(countRealNoteOns(track))});
-        barMarkers += markTiesInTrack(track, progress, stopped, limit);
+        const StepResult walked = markTiesInTrack(track, progress, limit);
         setBudget -= track.size() - before;
-        return !stopped;
+        return walked;
     });
-    if (cancelled != nullptr) *cancelled = !completed;
-    constexpr uint64_t kMax = std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(std::min(barMarkers, kMax));
 }
 
 }  // namespace vl

@@ -12,6 +12,7 @@
 #include "midi/midi_track.h"
 #include "midi/track_set.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
@@ -35,19 +36,18 @@ inline constexpr size_t kTieEventAllowance = 16384;
 // notes alone.
 size_t tieEventBudget(size_t realNoteOns);
 
-// Splits the notes of one track at every bar marker they sound across and
-// returns the number of bar markers walked past (split or not). Progress is
-// reported per event; when the host cancels, the walk stops, the pieces placed
-// so far stay measured and cancelled is set. Tracks that already hold the
-// pieces get nothing new. At most maxTieEvents events are inserted.
-size_t markTiesInTrack(MidiTrack& track, ProgressReporter& progress, bool& cancelled,
-                       size_t maxTieEvents = kMaxTieEventsPerTrack);
+// Splits the notes of one track at every bar marker they sound across; the
+// count is the number of bar markers walked past (split or not). Progress is
+// reported per event; when the host cancels, the walk stops and the pieces
+// placed so far stay measured. Tracks that already hold the pieces get nothing
+// new. At most maxTieEvents events are inserted.
+StepResult markTiesInTrack(MidiTrack& track, ProgressReporter& progress,
+                           size_t maxTieEvents = kMaxTieEventsPerTrack);
 
 // Runs markTiesInTrack on every track as one progress step with this caption
-// and the item word "Track". Returns the sum of the bar markers counted (up to
-// INT32_MAX). When cancelled is given it tells whether the host cancelled: the
-// reporter's own cancel word only holds the host's latest reply.
-int32_t markTies(TrackSet& tracks, ProgressReporter& progress, std::string_view caption,
-                 bool* cancelled = nullptr);
+// and the item word "Track"; the count is the sum of the bar markers counted.
+// Its cancel, not the reporter's own cancel word (which only holds the host's
+// latest reply), tells whether the host cancelled.
+StepResult markTies(TrackSet& tracks, ProgressReporter& progress, std::string_view caption);
 
 }  // namespace vl

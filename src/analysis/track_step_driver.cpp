@@ -4,14 +4,18 @@ namespace vl {
 
 inline constexpr std::string_view kTrackItemWord = "Track";
 
-bool runTrackStep(ProgressReporter& progress, TrackSet& tracks, std::string_view caption,
-                  const TrackOperation& operation) {
+StepResult runTrackStep(ProgressReporter& progress, TrackSet& tracks, std::string_view caption,
+                        const TrackOperation& operation) {
     progress.beginStep(caption, static_cast<int32_t>(tracks.size()), kTrackItemWord);
+    StepResult total;
     for (size_t i = 0; i < tracks.size(); ++i) {
-        if (progress.item(static_cast<uint32_t>(i)) != 0) return false;
-        if (!operation(tracks.tracks[i], i)) return false;
+        total.cancelled = progress.item(static_cast<uint32_t>(i)) != 0;
+        if (total.cancelled) return total;
+        total += operation(tracks.tracks[i], i);
+        if (total.cancelled) return total;
     }
-    return progress.cancelled() == 0;
+    total.cancelled = progress.cancelled() != 0;
+    return total;
 }
 
 EventProgress::EventProgress(ProgressReporter& progress, size_t eventCount)

@@ -10,16 +10,18 @@
 
 #include "midi/track_set.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
-// Operation on one track; returns false to stop the step (a failed track).
-using TrackOperation = std::function<bool(MidiTrack& track, size_t index)>;
+// Operation on one track; a cancelled result stops the step.
+using TrackOperation = std::function<StepResult(MidiTrack& track, size_t index)>;
 
-// Returns true when every track was processed: false when the host cancelled
-// or an operation stopped the step.
-bool runTrackStep(ProgressReporter& progress, TrackSet& tracks, std::string_view caption,
-                  const TrackOperation& operation);
+// Returns the sum of the tracks' counts; cancelled when the host cancelled at
+// a track or within one (the step stops there), or when its latest reply was
+// a cancel.
+StepResult runTrackStep(ProgressReporter& progress, TrackSet& tracks, std::string_view caption,
+                        const TrackOperation& operation);
 
 // Progress over the events of one track: every event index asked about is
 // reported as the detail item, and a non-zero reply stops the track's work
@@ -34,12 +36,17 @@ public:
     // True when the host answered the report of eventIndex with a cancel.
     bool cancelledAt(size_t eventIndex) {
         if (!hostListens_) return false;
-        return progress_.detailItem(static_cast<uint32_t>(eventIndex)) != 0;
+        if (progress_.detailItem(static_cast<uint32_t>(eventIndex)) == 0) return false;
+        cancelled_ = true;
+        return true;
     }
+    // True once the host has answered any report of this progress with a cancel.
+    bool cancelled() const { return cancelled_; }
 
 private:
     ProgressReporter& progress_;
     bool hostListens_;
+    bool cancelled_ = false;
 };
 
 // Progress over a walk that visits the events of a track one by one, from

@@ -1,4 +1,6 @@
 #pragma once
+// Swing, stage 1 of 3: midi/swing_statistics, analysis/swing_detection, notation/swing_quantising.
+//
 // Timing of a track's note-ons against the sixteenth-note grid, gathered when
 // a track is read and again after an initial delay is removed.
 

@@ -243,20 +243,24 @@ int32_t confirmStrandChords(MidiTrack& track, uint8_t channel, int32_t strandNum
     return strandNumber;
 }
 
-bool confirmChords(TrackSet& tracks, const std::vector<Strand>& strands,
-                   ProgressReporter& progress) {
+StepResult confirmChords(TrackSet& tracks, const std::vector<Strand>& strands,
+                         ProgressReporter& progress) {
     const int32_t count = strands.size() > INT32_MAX ? INT32_MAX
                                                       : static_cast<int32_t>(strands.size());
     progress.beginStep(kConfirmChordsCaption, count, kStrandItemWord);
+    size_t walked = 0;
+    bool cancelled = false;
     for (const Strand& strand : strands) {
         if (strand.trackIndex >= tracks.size()) continue;
-        if (progress.item(strand.number) != 0) break;
+        cancelled = progress.item(strand.number) != 0;
+        if (cancelled) break;
         const int32_t number =
             strand.number > INT32_MAX ? INT32_MAX : static_cast<int32_t>(strand.number);
         confirmStrandChords(tracks.tracks[strand.trackIndex], strand.channel, number, true);
+        ++walked;
     }
     progress.plainDetailText(" ");
-    return true;
+    return StepResult::of(walked, cancelled);
 }
 
 }  // namespace vl

@@ -35,6 +35,7 @@
 #include "midi/track_set.h"
 #include "notation/strand.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 
 namespace vl {
 
@@ -42,10 +43,11 @@ inline constexpr std::string_view kConfirmChordsCaption = "Confirming chord stru
 
 // Runs confirmStrandChords on every strand record whose track exists, under
 // one progress step with the item word "Strand" (each record reported by its
-// strand number). A cancel stops the step between strands. Ends with one
-// detail-line report of percentage 0 and the text " ". Always true.
-bool confirmChords(TrackSet& tracks, const std::vector<Strand>& strands,
-                   ProgressReporter& progress);
+// strand number); the count is the strands walked. A cancel stops the step
+// between strands. Ends with one detail-line report of percentage 0 and the
+// text " ", cancelled or not.
+StepResult confirmChords(TrackSet& tracks, const std::vector<Strand>& strands,
+                         ProgressReporter& progress);
 
 // Walks the track and settles the chords of one strand on one channel; with
 // lead false the chord flags are only recomputed and nothing moves. Returns

@@ -141,13 +141,14 @@ size_t ChannelStrandBuilder::firstNoteAfter(size_t eventIndex) const {
     return static_cast<size_t>(after - notes_.begin());
 }
 
-int32_t assignStrands(TrackSet& tracks, std::vector<Strand>& strands, ProgressReporter& progress,
-                      std::string_view caption, const ResolutionSettings& settings) {
+StepResult assignStrands(TrackSet& tracks, std::vector<Strand>& strands,
+                         ProgressReporter& progress, std::string_view caption,
+                         const ResolutionSettings& settings) {
     strands.clear();
     uint32_t n = 0;
     progress.beginStep(caption, static_cast<int32_t>(tracks.size()), kTrackItemWord);
     for (size_t t = 0; t < tracks.size(); ++t) {
-        if (progress.item(static_cast<uint32_t>(t)) != 0) return -1;
+        if (progress.item(static_cast<uint32_t>(t)) != 0) return StepResult::cancelledAfter(n);
         MidiTrack& track = tracks.tracks[t];
         if (track.channelMask == 0) {
             clearStrandSetFlags(track);
@@ -166,7 +167,7 @@ int32_t assignStrands(TrackSet& tracks, std::vector<Strand>& strands, ProgressRe
             }
         }
     }
-    return static_cast<int32_t>(n);
+    return StepResult::done(n);
 }
 
 }  // namespace vl

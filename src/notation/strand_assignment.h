@@ -30,6 +30,7 @@
 #include "notation/strand.h"
 #include "notation/strand_note_index.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 #include "settings/resolution_settings.h"
 
 namespace vl {
@@ -102,9 +103,11 @@ private:
 };
 
 // Empties the strand list, then assigns strands to every track under one
-// progress step (this caption, item word "Track"). Returns the number of
-// strands, or -1 when the host cancelled; strands made before that stay.
-int32_t assignStrands(TrackSet& tracks, std::vector<Strand>& strands, ProgressReporter& progress,
-                      std::string_view caption, const ResolutionSettings& settings);
+// progress step (this caption, item word "Track"); the count is the number of
+// strands. A cancel at a track stops the step (a cancel within a walk ends
+// only that walk); the strands made before it stay.
+StepResult assignStrands(TrackSet& tracks, std::vector<Strand>& strands,
+                         ProgressReporter& progress, std::string_view caption,
+                         const ResolutionSettings& settings);
 
 }  // namespace vl

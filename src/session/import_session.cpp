@@ -15,7 +15,8 @@
 #include "notation/chord_structure.h"
 #include "notation/strand_assignment.h"
 #include "notation/strand_walk_index.h"
-#include "notation/triplets_and_swing.h"
+#include "notation/swing_quantising.h"
+#include "notation/triplet_groups.h"
 #include "midi/midi_file_reader.h"
 
 namespace vl {
@@ -81,8 +82,8 @@ void ImportSession::buildQuantisationSettings() {
 int32_t ImportSession::eliminateIllegalEvents() {
     int64_t deleted = 0;
     runTrackStep(progress(), tracks_, caption::EliminateIllegal, [&](MidiTrack& track, size_t) {
-        deleted += vl::eliminateIllegalEvents(track, progress());
-        return true;
+        deleted += vl::eliminateIllegalEvents(track, progress()).count;
+        return StepResult::done();
     });
     return static_cast<int32_t>(std::min<int64_t>(deleted, INT32_MAX));
 }
@@ -113,7 +114,7 @@ void ImportSession::insertMetaMarkers() {
 
 bool ImportSession::locateBarLines(int flag) {
     const bool located =
-        vl::locateBarLines(tracks_, flag == 1, progress(), caption::LocateBarLines);
+        !vl::locateBarLines(tracks_, flag == 1, progress(), caption::LocateBarLines).cancelled;
     if (located) state_ |= state::BarGroups;
     return located;
 }
@@ -128,8 +129,8 @@ bool ImportSession::firstQuantising() {
     bool changed = false;
     const ResolutionSettings& settings = resolutionSettings();
     runTrackStep(progress(), tracks_, caption::FirstQuantising, [&](MidiTrack& track, size_t) {
-        changed |= firstQuantiseTrack(track, quantisation_, settings, progress());
-        return true;
+        changed |= firstQuantiseTrack(track, quantisation_, settings, progress()).count > 0;
+        return StepResult::done();
     });
     state_ |= state::FirstQuantised;
     return changed;
@@ -137,7 +138,7 @@ bool ImportSession::firstQuantising() {
 
 bool ImportSession::assessDurations(std::string_view title) {
     strands_.clear();
-    const bool assessed = vl::assessDurations(tracks_, progress(), title);
+    const bool assessed = !vl::assessDurations(tracks_, progress(), title).cancelled;
     // A cancelled assessment leaves the bit clear, so that the level is not
     // taken as reached.
     if (assessed) state_ |= state::Durations;
@@ -150,10 +151,10 @@ int32_t ImportSession::assignStrands(std::string_view title) {
     } else {
         assessDurations(caption::ReassessDurations);
     }
-    const int32_t result =
+    const StepResult found =
         vl::assignStrands(tracks_, strands_, progress(), title, resolutionSettings());
     state_ |= state::Strands;  // also when cancelled: the strands found so far stay
-    return result;
+    return found.cancelled ? -1 : found.count;
 }
 
 int32_t ImportSession::durationsThenStrands(std::string_view caption1, std::string_view caption2) {
@@ -194,7 +195,7 @@ void ImportSession::restoreLevel(uint32_t previous, std::string_view caption1,
 }
 
 int32_t ImportSession::locateTies() {
-    const int32_t bars = markTies(tracks_, progress(), caption::LocateTies);
+    const int32_t bars = markTies(tracks_, progress(), caption::LocateTies).count;
     state_ |= state::Ties;
     return bars;
 }

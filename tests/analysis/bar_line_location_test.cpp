@@ -31,14 +31,13 @@ TEST(BarLineLocation, markers_land_where_their_cases_say) {
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
         const auto division = static_cast<uint32_t>(c.number("division", 96));
         MidiTrack t = trackFromText(c["in"], division);
-        bool cancelled = false;
         size_t ties = 0;
-        const size_t count = locateBarLinesInTrack(
-            t, c.number("groups") != 0, host.progress, cancelled,
+        const StepResult r = locateBarLinesInTrack(
+            t, c.number("groups") != 0, host.progress,
             static_cast<size_t>(c.number("max", kMaxBarMarkersPerTrack)),
             static_cast<size_t>(c.number("ties", -1)), &ties);
         EXPECT_EQ(trackText(t, true), c.oneLine(c.has("out") ? "out" : "in"));
-        EXPECT_EQ(std::to_string(count) + ' ' + std::to_string(cancelled) + ' ' +
+        EXPECT_EQ(std::to_string(r.count) + ' ' + std::to_string(r.cancelled) + ' ' +
                       std::to_string(ties),
                   c["result"]);
     }
@@ -52,8 +51,7 @@ MidiTrack hugeRest() {
 TEST(BarLineLocation, an_endless_rest_stops_at_the_track_cap) {
     MidiTrack t = hugeRest();
     ProgressReporter quiet;
-    bool cancelled = false;
-    EXPECT_EQ(locateBarLinesInTrack(t, false, quiet, cancelled), kMaxBarMarkersPerTrack);
+    EXPECT_EQ(locateBarLinesInTrack(t, false, quiet).count, kMaxBarMarkersPerTrack);
 }
 
 TEST(BarLineLocation, the_set_budget_counts_the_notes_of_every_track_and_is_shared) {
@@ -66,7 +64,7 @@ TEST(BarLineLocation, the_set_budget_counts_the_notes_of_every_track_and_is_shar
     set.appendTrack(hugeRest());
     ProgressReporter quiet;
     for (int run = 0; run < 2; ++run) {
-        ASSERT_TRUE(locateBarLines(set, false, quiet, "Locating bar-lines..."));
+        ASSERT_FALSE(locateBarLines(set, false, quiet, "Locating bar-lines...").cancelled);
         EXPECT_EQ(barCount(set.tracks[0]), 1u);
         EXPECT_EQ(barCount(set.tracks[1]), 1u);
         EXPECT_EQ(barCount(set.tracks[2]), kBarMarkerAllowance + 3 * kBarMarkersPerNote - 2);
@@ -79,12 +77,12 @@ TEST_F(BarLineLocationStep, marks_every_track_and_reports_cancel) {
     TrackSet set;
     set.appendTrack(trackFromText("0 on 0 60, 800 off 0 60"));
     set.appendTrack(trackFromText("0 on 0 60, 800 off 0 60"));
-    EXPECT_TRUE(locateBarLines(set, false, reporter, "Locating bar-lines..."));
+    EXPECT_FALSE(locateBarLines(set, false, reporter, "Locating bar-lines...").cancelled);
     for (const MidiTrack& t : set.tracks) EXPECT_EQ(barCount(t), 3u);
     host.cancelFromPercent(0);
     TrackSet again;
     again.appendTrack(trackFromText("0 on 0 60, 800 off 0 60"));
-    EXPECT_FALSE(locateBarLines(again, false, reporter, "Locating bar-lines..."));
+    EXPECT_TRUE(locateBarLines(again, false, reporter, "Locating bar-lines...").cancelled);
 }
 
 }  // namespace

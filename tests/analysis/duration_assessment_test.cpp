@@ -39,7 +39,7 @@ std::string runAt(const Case& c, MidiTrack& t) {
 }
 
 std::string run(const Case& c, MidiTrack& t, ProgressReporter& progress) {
-    if (c["op"] == "assess") return std::to_string(assessTrack(t, progress));
+    if (c["op"] == "assess") return std::to_string(!assessTrack(t, progress).cancelled);
     if (c["op"] == "bar") {
         reassessBar(t, posAt(t, static_cast<size_t>(c.number("at"))), c.number("back") != 0);
         return "";
@@ -85,11 +85,11 @@ TEST_F(DurationAssessmentStep, assesses_every_track_of_the_set_and_reports_cance
     TrackSet set;
     set.appendTrack(trackFromText("0 on 0 60, 96 off 0 60"));
     set.appendTrack(trackFromText("0 on 1 60, 48 off 1 60"));
-    EXPECT_TRUE(assessDurations(set, reporter, "Assessing MIDI note durations..."));
+    EXPECT_FALSE(assessDurations(set, reporter, "Assessing MIDI note durations...").cancelled);
     EXPECT_EQ(set.tracks[0].events.front().duration2, 96);
     EXPECT_EQ(set.tracks[1].events.front().duration2, 48);
     host.cancelFromPercent(0);
-    EXPECT_FALSE(assessDurations(set, reporter, "Reassessing MIDI note durations..."));
+    EXPECT_TRUE(assessDurations(set, reporter, "Reassessing MIDI note durations...").cancelled);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST(IllegalEvents, the_events_of_each_case_go_and_the_rest_keep_their_times) {
         FakeHost host;
         host.cancelFromPercent(static_cast<int32_t>(c.number("cancel-from", 1000)));
         MidiTrack t = trackFromText(c["in"]);
-        EXPECT_EQ(std::to_string(eliminateIllegalEvents(t, host.progress)), c["result"]);
+        EXPECT_EQ(std::to_string(eliminateIllegalEvents(t, host.progress).count), c["result"]);
         EXPECT_EQ(trackText(t, true), c.oneLine(c.has("out") ? "out" : "in"));
     }
 }
@@ -32,7 +32,7 @@ class IllegalEventsProgress : public HostTest {};
 TEST_F(IllegalEventsProgress, every_event_is_reported) {
     MidiTrack t = trackFromText("0 on 0 60, 1 st b0 01, 2 on 0 60, 3 st b0 02, 4 st b0 03, "
                                 "5 st b0 04, 6 st b0 05, 7 on 0 60, 8 st b0 06, 9 off 0 60");
-    EXPECT_EQ(eliminateIllegalEvents(t, reporter), 2);
+    EXPECT_EQ(eliminateIllegalEvents(t, reporter).count, 2);
     // Index i reports (i + 1) x 10 percent; the purge reports again after.
     const std::vector<int32_t>& seen = host.detailPercents();
     ASSERT_GE(seen.size(), 11u);

@@ -22,8 +22,7 @@ namespace {
 // Bar markers and durations: the state of a track when the step runs.
 MidiTrack prepared(MidiTrack track) {
     ProgressReporter quiet;  // no host window: nothing is sent, never cancelled
-    bool cancelled = false;
-    locateBarLinesInTrack(track, false, quiet, cancelled);
+    locateBarLinesInTrack(track, false, quiet);
     assessTrack(track, quiet);
     return track;
 }
@@ -37,17 +36,16 @@ TEST(TieLocation, notes_are_split_at_bar_lines_as_their_cases_say) {
         if (!c.has("raw")) t = prepared(std::move(t));
         const size_t before = t.size();
         const auto limit = static_cast<size_t>(c.number("ties", kMaxTieEventsPerTrack));
-        bool cancelled = false;
-        const size_t bars = markTiesInTrack(t, host.progress, cancelled, limit);
+        const StepResult r = markTiesInTrack(t, host.progress, limit);
         const std::string after = trackText(t, true);
         if (c.has("out")) {
             EXPECT_EQ(after, c.oneLine("out"));
         }
-        EXPECT_EQ(std::to_string(bars) + ' ' + std::to_string(cancelled) + ' ' +
+        EXPECT_EQ(std::to_string(r.count) + ' ' + std::to_string(r.cancelled) + ' ' +
                       std::to_string(t.size() - before),
                   c["result"]);
-        if (cancelled || c.has("ties")) continue;
-        EXPECT_EQ(markTiesInTrack(t, host.progress, cancelled), bars);
+        if (r.cancelled || c.has("ties")) continue;
+        EXPECT_EQ(markTiesInTrack(t, host.progress).count, r.count);
         EXPECT_EQ(trackText(t, true), after) << "a second run changed the track";
     }
 }
@@ -59,9 +57,8 @@ TEST(TieLocation, a_note_without_note_off_is_split_at_every_bar_line) {
     for (int beat = 1; beat <= 2000 * 4 + 2; ++beat)
         text += ", " + std::to_string(beat * 96) + " st b0 01";
     MidiTrack t = prepared(trackFromText(text));
-    bool cancelled = false;
     ProgressReporter quiet;
-    EXPECT_EQ(markTiesInTrack(t, quiet, cancelled), 2001u);
+    EXPECT_EQ(markTiesInTrack(t, quiet).count, 2001);
     std::string lengths;
     for (const MidiEvent& e : t.events)
         if (isProprietaryNoteOn(e) && e.duration2 != 384) lengths += std::to_string(e.duration2);
@@ -80,7 +77,7 @@ TEST(TieLocation, the_set_step_stops_at_the_track_budget) {
     TrackSet set;
     set.appendTrack(notesHeldForever());
     ProgressReporter quiet;
-    ASSERT_TRUE(locateBarLines(set, false, quiet, "Locating bar-lines..."));
+    ASSERT_FALSE(locateBarLines(set, false, quiet, "Locating bar-lines...").cancelled);
     assessTrack(set.tracks[0], quiet);
     const size_t before = set.tracks[0].size();
     markTies(set, quiet, "Locating ties across bar lines...");
@@ -94,13 +91,12 @@ TEST_F(TieLocationStep, sums_the_tracks_and_reports_cancel) {
     TrackSet set;
     set.appendTrack(prepared(trackFromText("192 on 0 60, 1344 off 0 60")));
     set.appendTrack(prepared(trackFromText("192 on 0 60, 1344 off 0 60")));
-    bool cancelled = true;
-    EXPECT_EQ(markTies(set, reporter, "Locating ties across bar lines...", &cancelled), 8);
-    EXPECT_FALSE(cancelled);
+    const StepResult r = markTies(set, reporter, "Locating ties across bar lines...");
+    EXPECT_EQ(r.count, 8);
+    EXPECT_FALSE(r.cancelled);
     EXPECT_EQ(set.tracks[1].size(), 12u);
     host.cancelFromPercent(0);
-    markTies(set, reporter, "Locating ties across bar lines...", &cancelled);
-    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(markTies(set, reporter, "Locating ties across bar lines...").cancelled);
 }
 
 }  // namespace

@@ -89,7 +89,8 @@ TEST(ChordStructure, the_step_reports_each_strand_and_a_cancel_stops_it_between_
     FakeHost host;
     TrackSet set = twoSpreadChords('0');
     // The middle record names a track that does not exist: skipped, not reported.
-    EXPECT_TRUE(confirmChords(set, {{0, 0, 0, {}}, {7, 9, 0, {}}, {0, 1, 0, {}}}, host.progress));
+    EXPECT_FALSE(
+        confirmChords(set, {{0, 0, 0, {}}, {7, 9, 0, {}}, {0, 1, 0, {}}}, host.progress).cancelled);
     EXPECT_EQ(host.stepCaptions(), std::vector<std::string>{"Confirming chord structure..."});
     EXPECT_EQ(host.detailTexts(),
               (std::vector<std::string>{"Strand 1 of 3", "Strand 1 of 3", "Strand 1 of 3", " "}));
@@ -101,7 +102,7 @@ TEST(ChordStructure, the_step_reports_each_strand_and_a_cancel_stops_it_between_
     cancelling.cancelAtDetail("Strand 2 of 2");
     set = twoSpreadChords('1');
     const std::string untouched = trackText(set.tracks[1], true);
-    EXPECT_TRUE(confirmChords(set, {{0, 0, 0, {}}, {1, 1, 0, {}}}, cancelling.progress));
+    EXPECT_TRUE(confirmChords(set, {{0, 0, 0, {}}, {1, 1, 0, {}}}, cancelling.progress).cancelled);
     EXPECT_EQ(trackText(set.tracks[0]).substr(0, 42), kAligned);
     EXPECT_EQ(trackText(set.tracks[1], true), untouched);
 }

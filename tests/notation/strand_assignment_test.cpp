@@ -61,7 +61,8 @@ TEST(StrandAssignment, strands_and_chord_flags_of_small_tracks) {
         TrackSet set = setOf({trackFromText(c["in"])});
         std::vector<Strand> strands;
         ProgressReporter quiet;
-        EXPECT_EQ(assignStrands(set, strands, quiet, kCaption, settingsOf(c)), c.number("strands"));
+        EXPECT_EQ(assignStrands(set, strands, quiet, kCaption, settingsOf(c)).count,
+                  c.number("strands"));
         EXPECT_EQ(trackText(set.tracks[0], true), c.oneLine("out"));
         for (size_t i = 0; i < strands.size(); ++i) EXPECT_EQ(strands[i].number, i);
     }
@@ -73,7 +74,7 @@ TEST(StrandAssignment, records_follow_tracks_then_channels) {
                           MidiTrack(96), trackFromText("0 on 0 50, 96 off 0 50")});
     std::vector<Strand> strands{Strand{99, 9, 9, {}}};  // emptied first
     ProgressReporter quiet;
-    ASSERT_EQ(assignStrands(set, strands, quiet, kCaption, {}), 4);
+    ASSERT_EQ(assignStrands(set, strands, quiet, kCaption, {}).count, 4);
     EXPECT_EQ(strands, (std::vector<Strand>{{0, 0, 1, {}}, {1, 0, 1, {}}, {2, 0, 3, {}},
                                             {3, 2, 0, {}}}));
 }
@@ -93,7 +94,7 @@ TEST(StrandAssignment, reports_each_attempt_at_a_strand) {
                          "192 off 0 62, 192 st b4 07",
                          "0 TS 3 2");
     std::vector<Strand> strands;
-    EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, {}), 2);
+    EXPECT_EQ(assignStrands(set, strands, host.progress, kCaption, {}).count, 2);
     EXPECT_EQ(host.stepCaptions(), std::vector<std::string>{std::string(kCaption)});
     EXPECT_EQ(strandDetailTexts(host),
               (std::vector<std::string>{"Track 1 of 2 - MIDI channel 1 - Strand 1",
@@ -115,14 +116,14 @@ TEST(StrandAssignment, a_cancel_keeps_the_strands_made_so_far_and_what_the_walk_
     atTrack.cancelAtDetail("Track 2 of 2");
     TrackSet set = setOf("0 on 0 60, 48 on 0 64, 96 off 0 60, 144 off 0 64", melody(2));
     std::vector<Strand> strands;
-    EXPECT_EQ(assignStrands(set, strands, atTrack.progress, kCaption, {}), -1);
+    EXPECT_TRUE(assignStrands(set, strands, atTrack.progress, kCaption, {}).cancelled);
     EXPECT_EQ(strands, (std::vector<Strand>{{0, 0, 0, {}}, {1, 0, 0, {}}}));
     EXPECT_EQ(trackText(set.tracks[1], true), trackText(trackFromText(melody(2)), true));
     // 8 events: the cancel comes at 50 percent, the second note's note-off
     FakeHost inWalk;
     inWalk.cancelFromPercent(50);
     set = setOf(melody(4), melody(2));
-    EXPECT_EQ(assignStrands(set, strands, inWalk.progress, kCaption, {}), -1);
+    EXPECT_TRUE(assignStrands(set, strands, inWalk.progress, kCaption, {}).cancelled);
     EXPECT_EQ(strands, (std::vector<Strand>{{0, 0, 0, {}}}));
     EXPECT_EQ(trackText(set.tracks[0], true),
               "0 on 0 60 [s0 f4000], 90 off 0 60, 96 on 0 60 [s0 f4000], 186 off 0 60, "
@@ -145,7 +146,7 @@ TEST(StrandAssignment, thousands_of_simultaneous_notes_stop_at_the_work_allowanc
     TrackSet set = setOf({simultaneousNotes(kNotes)});
     std::vector<Strand> strands;
     ProgressReporter quiet;
-    const int32_t n = assignStrands(set, strands, quiet, kCaption, {});
+    const int32_t n = assignStrands(set, strands, quiet, kCaption, {}).count;
     ASSERT_GT(n, 100);
     ASSERT_LT(n, kNotes / 10);
     ASSERT_EQ(strands.size(), static_cast<size_t>(n));
@@ -164,7 +165,7 @@ TEST(StrandAssignment, strand_numbers_end_at_32767) {
     TrackSet set = setOf(std::move(tracks));
     std::vector<Strand> strands;
     ProgressReporter quiet;
-    ASSERT_EQ(assignStrands(set, strands, quiet, kCaption, {}), 32768);
+    ASSERT_EQ(assignStrands(set, strands, quiet, kCaption, {}).count, 32768);
     EXPECT_EQ(strands.back(), (Strand{32767, 4095, 0, {}}));
     EXPECT_EQ(std::next(set.tracks[4095].begin(), 7)->strand, 32767);
     EXPECT_FALSE(set.tracks[4096].begin()->testFlags(flag::StrandSet));

@@ -3,7 +3,8 @@
 // swing step equals strand-by-strand walks), cancelling, and random and long
 // strands that must stay well formed and quick.
 
-#include "notation/triplets_and_swing.h"
+#include "notation/swing_quantising.h"
+#include "notation/triplet_groups.h"
 
 #include <gtest/gtest.h>
 
@@ -66,10 +67,10 @@ TEST(TripletsAndSwing, one_strand_pass_on_small_tracks) {
         MidiTrack track = assessed(c["in"], division);
         ProgressReporter quiet;
         if (c["pass"] == "swing")
-            EXPECT_TRUE(analyseStrandSwing(track, 0, quiet));
+            EXPECT_FALSE(analyseStrandSwing(track, 0, quiet).cancelled);
         else
-            EXPECT_TRUE(analyseStrandTriplets(
-                track, 0, semiquaverGrid(division, uint8_t(c.number("swing"))), quiet));
+            EXPECT_FALSE(analyseStrandTriplets(
+                track, 0, semiquaverGrid(division, uint8_t(c.number("swing"))), quiet).cancelled);
         EXPECT_EQ(trackText(track, true), c.oneLine("out"));
     }
 }
@@ -108,9 +109,9 @@ TEST(TripletsAndSwing, the_steps_equal_strand_by_strand_walks) {
         const std::vector<Strand> strands = {{0, 0, 0, {}}, {3, 1, 1, {}}, {1, 0, 1, {}},
                                              {4, 1, 0, {}}, {2, 0, 0, {}}, {9, 7, 0, {}}};
         ProgressReporter progress;
-        EXPECT_EQ(analyseTriplets(step, strands, semiquaverGrid(), progress), 5);
+        EXPECT_EQ(analyseTriplets(step, strands, semiquaverGrid(), progress).count, 5);
         EXPECT_EQ(progress.caption(), "Analysing triplets...");
-        EXPECT_EQ(analyseSwing(step, strands, semiquaverGrid(), progress), 5);
+        EXPECT_EQ(analyseSwing(step, strands, semiquaverGrid(), progress).count, 5);
         EXPECT_EQ(progress.caption(), "Analysing swing rhythms...");
         for (const bool swing : {false, true}) {
             for (const Strand& s : strands) {
@@ -139,7 +140,10 @@ TEST_F(TripletsAndSwingCancel, a_cancel_stops_the_triplet_step_within_the_strand
     TrackSet set;
     set.appendTrack(assessed(notesText(notes)));
     host.cancelFromPercent(50);
-    EXPECT_EQ(analyseTriplets(set, {{0, 0, 0, {}}, {0, 0, 0, {}}}, semiquaverGrid(), reporter), 1);
+    const StepResult r =
+        analyseTriplets(set, {{0, 0, 0, {}}, {0, 0, 0, {}}}, semiquaverGrid(), reporter);
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.cancelled);
     const std::string text = trackText(set.tracks[0], true);
     EXPECT_NE(text.find("48 on 0 60"), std::string::npos);  // the first group was moved back
     EXPECT_NE(text.find("1208 on 0 60 [s0 f20"), std::string::npos);  // the second was not reached
@@ -174,8 +178,8 @@ TEST(TripletsAndSwing, random_strands_stay_well_formed) {
         const QuantisationSettings grid = semiquaverGrid(96, rng() % 2 ? 0 : 10);
         ProgressReporter quiet;
         for (int16_t strand : {0, 1}) {
-            ASSERT_TRUE(analyseStrandTriplets(track, strand, grid, quiet));
-            ASSERT_TRUE(analyseStrandSwing(track, strand, quiet));
+            ASSERT_FALSE(analyseStrandTriplets(track, strand, grid, quiet).cancelled);
+            ASSERT_FALSE(analyseStrandSwing(track, strand, quiet).cancelled);
         }
         std::map<int, bool> sounding;
         for (const MidiEvent& e : track.events) {
@@ -203,8 +207,8 @@ TEST(TripletsAndSwing, a_long_strand_is_walked_group_by_group) {
             notes.emplace_back(b + on, b + off, 60, flags, 0, 0);
     MidiTrack track = assessed(notesText(notes));
     ProgressReporter quiet;
-    ASSERT_TRUE(analyseStrandTriplets(track, 0, semiquaverGrid(), quiet));
-    ASSERT_TRUE(analyseStrandSwing(track, 0, quiet));
+    ASSERT_FALSE(analyseStrandTriplets(track, 0, semiquaverGrid(), quiet).cancelled);
+    ASSERT_FALSE(analyseStrandSwing(track, 0, quiet).cancelled);
     EXPECT_EQ(std::count_if(track.begin(), track.end(),
                             [](const MidiEvent& e) { return (e.flags & 0x6F) == 0x23; }),
               30000);

@@ -1,10 +1,9 @@
-#include "notation/triplets_and_swing.h"
+#include "notation/triplet_groups.h"
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <string_view>
 
 #include "analysis/duration_assessment.h"
 #include "analysis/track_operations.h"
@@ -13,28 +12,15 @@
 #include "markers/marker_events.h"
 #include "markers/marker_text.h"
 #include "midi/track_cursor.h"
+#include "notation/strand_pass.h"
 
 namespace vl {
 
 namespace {
 
-constexpr std::string_view kStrandItemWord = "Strand";
-constexpr int16_t kLastStrandNumber = 32767;
 // Flag bits a rejected candidate loses.
 constexpr uint16_t kRejectMask = 0x002F;
 constexpr uint8_t kNoChannel = 0xFF;
-
-// ---- Strand membership ----------------------------------------------------
-
-bool ofStrand(const MidiEvent& e, int16_t strand) { return e.strand >= 0 && e.strand == strand; }
-
-bool belongsToStrand(const MidiEvent& e, int16_t strand) {
-    return ofStrand(e, strand) || isStructuralEvent(e);
-}
-
-bool isStrandNoteOn(const MidiEvent& e, int16_t strand) {
-    return ofStrand(e, strand) && isNoteOnCombined(e);
-}
 
 bool isCandidate(const MidiEvent& e, int16_t strand) {
     return isStrandNoteOn(e, strand) && e.testFlags(flag::Triplet);
@@ -45,115 +31,6 @@ bool isPlainStrandNoteOn(const MidiEvent& e, int16_t strand) {
 }
 
 bool isBar(const MidiEvent& e) { return e.message.isBarMarker(); }
-
-// ---- Common driver --------------------------------------------------------
-
-// A strand pass gets the track, the strand number and whether this is the
-// last strand record of the list that runs on that track.
-using StrandPass = std::function<bool(MidiTrack&, int16_t, bool)>;
-
-bool runsOnTrack(const TrackSet& tracks, const Strand& s) {
-    return s.trackIndex < tracks.size() && s.number <= static_cast<uint32_t>(kLastStrandNumber);
-}
-
-// For each strand record: whether no later record runs on the same track.
-std::vector<bool> lastRunOfTrack(const TrackSet& tracks, const std::vector<Strand>& strands) {
-    std::vector<bool> last(strands.size(), false);
-    std::vector<bool> seen(tracks.size(), false);
-    for (size_t i = strands.size(); i-- > 0;) {
-        const Strand& s = strands[i];
-        if (!runsOnTrack(tracks, s) || seen[s.trackIndex]) continue;
-        seen[s.trackIndex] = true;
-        last[i] = true;
-    }
-    return last;
-}
-
-int32_t runStrandPass(TrackSet& tracks, const std::vector<Strand>& strands,
-                      std::string_view caption, ProgressReporter& progress,
-                      const StrandPass& pass) {
-    progress.beginStep(caption, static_cast<int32_t>(strands.size()), kStrandItemWord);
-    const std::vector<bool> last = lastRunOfTrack(tracks, strands);
-    int32_t processed = 0;
-    for (size_t i = 0; i < strands.size(); ++i) {
-        if (progress.item(static_cast<uint32_t>(i)) != 0) break;
-        const Strand& s = strands[i];
-        if (!runsOnTrack(tracks, s)) continue;
-        ++processed;
-        if (!pass(tracks.tracks[s.trackIndex], static_cast<int16_t>(s.number), last[i])) break;
-    }
-    return processed;
-}
-
-// ---- Swing ----------------------------------------------------------------
-
-// Pulls the strand's plain note-ons back to the semiquaver at or before them,
-// and assesses the durations of each bar again once the walk has passed it.
-//
-// Moves stay inside their bar and a bar's durations are measured from the
-// events of that bar, so when several strands of one track are walked in a
-// row, the walk of the last of them writes every bar's final durations: it
-// assesses each bar after all moves in it. The earlier walks may then leave
-// the bars they pass alone (reassessEveryBar false); their assessments would
-// all be overwritten, and assessing a bar costs a walk over its events per
-// strand. The bar after the last bar marker has no marker to close it: a
-// walk only says whether it moved a note there, and that bar is assessed
-// once after all walks (see movedInLastBar).
-class SwingWalk {
-public:
-    SwingWalk(MidiTrack& track, int16_t strand, bool reassessEveryBar)
-        : track_(track), strand_(strand), reassessEveryBar_(reassessEveryBar) {}
-
-    // After a completed run: whether it moved a note after the last bar marker.
-    bool movedInLastBar() const { return movedInBar_; }
-
-    bool run(ProgressReporter& progress) {
-        const int64_t q = track_.division / 4;
-        if (q <= 0 || track_.empty()) return true;
-        WalkProgress events(progress, track_.size());
-        TrackCursor c(track_);
-        for (; !c.atEnd(); c.advance()) {
-            if (events.cancelledAtNext()) return false;
-            MidiEvent& e = c.event();
-            if (!belongsToStrand(e, strand_)) continue;
-            if (isBar(e)) {
-                lastSlot_ = -1;
-                movedInBar_ = false;
-                if (reassessEveryBar_) reassessBar(track_, c.position(), true);
-            } else if (isStrandNoteOn(e, strand_)) {
-                placeNoteOn(c, q);
-            }
-        }
-        return true;
-    }
-
-private:
-    void placeNoteOn(TrackCursor& c, int64_t q) {
-        const MidiEvent& e = c.event();
-        const int64_t p = c.timeSinceBar();
-        const int64_t slot = p / q;
-        if (e.testFlags(flag::Triplet)) {
-            lastSlot_ = slot;
-            return;
-        }
-        if (slot == lastSlot_ && !e.testFlags(flag::ChordMember)) return;
-        const int64_t late = p - slot * q;
-        // An earlier move keeps the order of events, so the walk goes on from here.
-        if (late > 0) {
-            shiftEvent(c, -late);
-            movedInBar_ = true;
-        }
-        lastSlot_ = slot;
-    }
-
-    MidiTrack& track_;
-    int16_t strand_;
-    bool reassessEveryBar_;
-    int64_t lastSlot_ = -1;
-    bool movedInBar_ = false;
-};
-
-// ---- Triplets -------------------------------------------------------------
 
 bool isWhole(int64_t ticks, uint32_t division) { return (ticks * 16) % division == 0; }
 
@@ -187,13 +64,15 @@ public:
     TrackCursor run() {
         findBounds();
         collectEntries();
-        if (decide())
+        accepted_ = decide();
+        if (accepted_)
             markAccepted();
         else
             reject();
         return end_;
     }
 
+    bool accepted() const { return accepted_; }
     bool deletedAny() const { return deletedAny_; }
     // True when the group inserted or moved events: its bar needs measuring.
     bool changedBar() const { return changedBar_; }
@@ -475,6 +354,7 @@ private:
     size_t count_ = 0;
     uint8_t channel_ = kNoChannel;
     uint8_t spanValue_ = kNoSpanValue;
+    bool accepted_ = false;
     bool deletedAny_ = false;
 };
 
@@ -488,11 +368,13 @@ uint8_t spanValueOf(int64_t ticks, uint32_t division) {
     return kNoSpanValue;
 }
 
-bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationSettings& settings,
-                           ProgressReporter& progress) {
-    if (track.empty() || track.division == 0) return true;
+StepResult analyseStrandTriplets(MidiTrack& track, int16_t strand,
+                                 const QuantisationSettings& settings,
+                                 ProgressReporter& progress) {
+    if (track.empty() || track.division == 0) return StepResult::done();
     WalkProgress events(progress, track.size());
     bool cancelled = false;
+    size_t accepted = 0;
     bool deleted = false;
     bool barChanged = false;  // a group edited the bar the walk is in
     // Re-measures the edited bar that the event at `after` follows.
@@ -512,6 +394,7 @@ bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationS
         if (!isCandidate(c.event(), strand)) continue;
         TripletGroup group(track, strand, settings, c, barChanged);
         c = group.run();
+        if (group.accepted()) ++accepted;
         deleted = deleted || group.deletedAny();
         barChanged = barChanged || group.changedBar();
         if (c.atEnd()) break;
@@ -519,40 +402,15 @@ bool analyseStrandTriplets(MidiTrack& track, int16_t strand, const QuantisationS
     }
     leaveBar(c.atEnd() ? track.end() : c.position());
     if (deleted) purgeDeleted(track);
-    return !cancelled;
+    return StepResult::of(accepted, cancelled);
 }
 
-bool analyseStrandSwing(MidiTrack& track, int16_t strand, ProgressReporter& progress) {
-    SwingWalk walk(track, strand, true);
-    const bool done = walk.run(progress);
-    if (done && walk.movedInLastBar()) reassessBar(track, track.end(), true);
-    return done;
-}
-
-int32_t analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
-                        const QuantisationSettings& settings, ProgressReporter& progress) {
+StepResult analyseTriplets(TrackSet& tracks, const std::vector<Strand>& strands,
+                           const QuantisationSettings& settings, ProgressReporter& progress) {
     return runStrandPass(tracks, strands, kAnalyseTripletsCaption, progress,
                          [&](MidiTrack& track, int16_t strand, bool) {
                              return analyseStrandTriplets(track, strand, settings, progress);
                          });
-}
-
-int32_t analyseSwing(TrackSet& tracks, const std::vector<Strand>& strands,
-                     const QuantisationSettings&, ProgressReporter& progress) {
-    // Per track: whether a walk moved a note after its last bar marker.
-    std::vector<char> lastBarMoved(tracks.size(), 0);
-    const int32_t processed = runStrandPass(
-        tracks, strands, kAnalyseSwingCaption, progress,
-        [&](MidiTrack& track, int16_t strand, bool lastOfTrack) {
-            SwingWalk walk(track, strand, lastOfTrack);
-            if (!walk.run(progress)) return false;
-            if (walk.movedInLastBar())
-                lastBarMoved[static_cast<size_t>(&track - tracks.tracks.data())] = 1;
-            return true;
-        });
-    for (size_t t = 0; t < tracks.size(); ++t)
-        if (lastBarMoved[t] != 0) reassessBar(tracks.tracks[t], tracks.tracks[t].end(), true);
-    return processed;
 }
 
 }  // namespace vl
