@@ -57,7 +57,7 @@ VLMIDIIN_API void VlMidiFiducialEventsToggle(ImportSession* h) {
 
 VLMIDIIN_API vlBool VlMidiFiducialEventsArePresent(ImportSession* h) {
     return withSession(h, vlBool{0},
-                       [](vl::ImportSession& s) { return toBool(s.markersPresent()); });
+                       [](vl::ImportSession& s) { return toBool(s.analysis().markersPresent()); });
 }
 
 VLMIDIIN_API void VlMidiFiducialEventsClear(ImportSession* h) {

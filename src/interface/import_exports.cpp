@@ -67,7 +67,7 @@ VLMIDIIN_API ImportSession* vlImportOpenFromName(const char* path) {
 }
 
 VLMIDIIN_API int32_t vlImportInitialise(ImportSession* h) {
-    return withSession(h, int32_t{0}, [](vl::ImportSession& s) { return s.initialise(); });
+    return withSession(h, int32_t{0}, [](vl::ImportSession& s) { return s.transcribe(); });
 }
 
 VLMIDIIN_API void vlImportClose(ImportSession** handleVariable) {
@@ -82,7 +82,8 @@ VLMIDIIN_API int32_t vlImportError(ImportSession* h) {
 }
 
 VLMIDIIN_API int32_t vlImportStrandCount(ImportSession* h) {
-    return withSession(h, int32_t{0}, [](vl::ImportSession& s) { return s.strandCount(); });
+    return withSession(h, int32_t{0},
+                       [](vl::ImportSession& s) { return s.analysis().strandCount(); });
 }
 
 VLMIDIIN_API vlBool vlImportGetFirstStrand(ImportSession* h) {

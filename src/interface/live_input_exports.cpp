@@ -17,8 +17,9 @@ namespace {
 // host may ask about before the transcription runs.
 bool appendToTrack(vl::ImportSession& s, int32_t track, vl::MidiEvent e) {
     const bool endOfTrack = e.message.isEndOfTrack();
-    if (!vl::appendLiveEvent(s.tracks(), track, std::move(e))) return false;
-    if (endOfTrack) vl::computeChannelMask(s.tracks().tracks[static_cast<size_t>(track)]);
+    vl::TrackSet& tracks = s.analysis().tracks();
+    if (!vl::appendLiveEvent(tracks, track, std::move(e))) return false;
+    if (endOfTrack) vl::computeChannelMask(tracks.tracks[static_cast<size_t>(track)]);
     return true;
 }
 

@@ -22,107 +22,111 @@ void ImportSession::forgetPositions() {
 
 int32_t ImportSession::rerunFirstQuantising() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    const bool changed = firstQuantising();
-    restoreLevel(old, caption::ReassessDurations, caption::ReassignStrandsAfterQuantising);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    const bool changed = analysis_.firstQuantising();
+    analysis_.restoreLevel(old, caption::ReassessDurations,
+                           caption::ReassignStrandsAfterQuantising);
     return changed ? 1 : 0;
 }
 
 int32_t ImportSession::fixInitialDelay() {
     forgetPositions();
-    const uint32_t old = state_;
+    const uint32_t old = analysis_.state();
     // Bar groups sit on the old bar lines; they are placed again afterwards.
-    if (has(old, state::BarGroups)) removeMarkers();
-    const int32_t delay = removeInitialDelay();
-    if (has(old, state::BarGroups)) insertMarkers();
-    restoreLevel(old, caption::AssessDurations, caption::ReassignStrandsAfterQuantising);
+    if (has(old, state::BarGroups)) analysis_.removeMarkers();
+    const int32_t delay = analysis_.removeInitialDelay();
+    if (has(old, state::BarGroups)) analysis_.insertMarkers();
+    analysis_.restoreLevel(old, caption::AssessDurations, caption::ReassignStrandsAfterQuantising);
     return delay;
 }
 
 int32_t ImportSession::removeDuplicateTracksAndReassign() {
     forgetPositions();
-    const uint32_t old = state_;
-    const int32_t removed = removeDuplicateTracks();
+    const uint32_t old = analysis_.state();
+    const int32_t removed = analysis_.removeDuplicateTracks();
     // The strands named the removed tracks by index: they are made again.
-    if (removed > 0 && has(old, state::Strands)) assignStrands(caption::None);
+    if (removed > 0 && has(old, state::Strands)) analysis_.assignStrands(caption::None);
     return removed;
 }
 
 void ImportSession::equaliseTrackLengthsAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    if (has(old, state::AnyFiducials)) removeMarkers();
-    equaliseTrackLengths();
-    if (has(old, state::AnyFiducials)) insertMarkers();
-    restoreLevel(old, caption::ReassessDurationsAfterEqualising, caption::ReassignStrands);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    if (has(old, state::AnyFiducials)) analysis_.removeMarkers();
+    analysis_.equaliseTrackLengths();
+    if (has(old, state::AnyFiducials)) analysis_.insertMarkers();
+    analysis_.restoreLevel(old, caption::ReassessDurationsAfterEqualising,
+                           caption::ReassignStrands);
 }
 
 int32_t ImportSession::completeAllMissingSteps() {
     forgetPositions();
-    if (!quantisation_.isBuilt()) buildQuantisationSettings();
-    eliminateIllegalEvents();
-    if (!has(state_, state::DelayRemoved)) removeInitialDelay();
-    if (!has(state_, state::LengthsEqualised)) equaliseTrackLengths();
-    removeDuplicateTracks();
-    if (!has(state_, state::MetaMarkers)) insertMetaMarkers();
-    if (!has(state_, state::BarGroups)) locateBarLines(0);
-    if (!has(state_, state::FirstQuantised)) rerunFirstQuantising();
-    if (!has(state_, state::Durations)) assessDurations(caption::None);
-    if (!has(state_, state::Strands)) assignStrands(caption::None);
-    if (!has(state_, state::Ties)) locateTies();
-    return analyseTripletsAndSwing();
+    TrackAnalysis& a = analysis_;
+    const auto done = [&a](uint32_t step) { return has(a.state(), step); };
+    a.ensureQuantisationSettings();
+    a.eliminateIllegalEvents();
+    if (!done(state::DelayRemoved)) a.removeInitialDelay();
+    if (!done(state::LengthsEqualised)) a.equaliseTrackLengths();
+    a.removeDuplicateTracks();
+    if (!done(state::MetaMarkers)) a.insertMetaMarkers();
+    if (!done(state::BarGroups)) a.locateBarLines(false);
+    if (!done(state::FirstQuantised)) rerunFirstQuantising();
+    if (!done(state::Durations)) a.assessDurations(caption::None);
+    if (!done(state::Strands)) a.assignStrands(caption::None);
+    if (!done(state::Ties)) a.locateTies();
+    return a.analyseTripletsAndSwing();
 }
 
 int32_t ImportSession::eliminateIllegalEventsAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    const int32_t deleted = eliminateIllegalEvents();
-    restoreLevel(old, caption::None, caption::None);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    const int32_t deleted = analysis_.eliminateIllegalEvents();
+    analysis_.restoreLevel(old, caption::None, caption::None);
     return deleted;
 }
 
 void ImportSession::insertMarkersAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    insertMarkers();
-    restoreLevel(old, caption::AssessDurations, caption::ReassignStrands);
+    const uint32_t old = analysis_.state();
+    analysis_.insertMarkers();
+    analysis_.restoreLevel(old, caption::AssessDurations, caption::ReassignStrands);
 }
 
 void ImportSession::clearMarkersAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    removeMarkers();
-    restoreLevel(old, caption::None, caption::None);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    analysis_.removeMarkers();
+    analysis_.restoreLevel(old, caption::None, caption::None);
 }
 
 void ImportSession::toggleMarkers() {
-    if (markersPresent())
+    if (analysis_.markersPresent())
         clearMarkersAndRestore();
     else
         insertMarkersAndRestore();
 }
 
 bool ImportSession::insertBarLines() {
-    if (markersPresent()) clearMarkersAndRestore();
+    if (analysis_.markersPresent()) clearMarkersAndRestore();
     forgetPositions();
-    insertMetaMarkers();
-    locateBarLines(0);
+    analysis_.insertMetaMarkers();
+    analysis_.locateBarLines(false);
     return true;
 }
 
 int32_t ImportSession::insertProprietaryOnOffs() {
     forgetPositions();
-    return locateTies();
+    return analysis_.locateTies();
 }
 
 int32_t ImportSession::annotate() {
     forgetPositions();
-    if (!assessDurations(caption::None)) return 0;
-    return assignStrands(caption::None);
+    if (!analysis_.assessDurations(caption::None)) return 0;
+    return analysis_.assignStrands(caption::None);
 }
 
 }  // namespace vl

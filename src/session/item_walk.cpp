@@ -15,25 +15,26 @@ void ImportSession::discardItems() {
 }
 
 bool ImportSession::buildStrandItems(size_t strandIndex) {
-    const Strand& strand = strands_[strandIndex];
-    if (strand.trackIndex >= tracks_.size()) {
-        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strand));
+    TrackSet& tracks = analysis_.tracks();
+    const Strand& strand = analysis_.strands()[strandIndex];
+    if (strand.trackIndex >= tracks.size()) {
+        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks, strand));
     } else {
         // The strands of a track follow each other: one index serves them all.
-        MidiTrack& track = tracks_.tracks[strand.trackIndex];
+        MidiTrack& track = tracks.tracks[strand.trackIndex];
         if (!walkIndex_ || walkIndex_->trackIndex() != strand.trackIndex ||
             !walkIndex_->stillDescribes(track))
             walkIndex_ = std::make_unique<StrandWalkIndex>(track, strand.trackIndex);
-        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strand, *walkIndex_));
+        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks, strand, *walkIndex_));
     }
     itemPosition_ = 0;
     return true;
 }
 
 bool ImportSession::getFirstStrand() {
-    clearOutputMarks(tracks_);  // every note may be emitted again
+    clearOutputMarks(analysis_.tracks());  // every note may be emitted again
     discardItems();
-    if (strands_.empty()) {
+    if (analysis_.strands().empty()) {
         strandPosition_ = SIZE_MAX;
         return false;
     }
@@ -45,24 +46,24 @@ bool ImportSession::getNextStrand() {
     // The walk index stays: the next strand is likely on the same track.
     items_.reset();
     itemPosition_ = 0;
-    if (strandPosition_ >= strands_.size()) return false;
+    if (strandPosition_ >= analysis_.strands().size()) return false;
     ++strandPosition_;
-    if (strandPosition_ >= strands_.size()) return false;
+    if (strandPosition_ >= analysis_.strands().size()) return false;
     return buildStrandItems(strandPosition_);
 }
 
 bool ImportSession::getGuideStrand() {
     discardItems();
     strandPosition_ = SIZE_MAX;
-    if (tracks_.empty()) return false;
-    items_ = std::make_unique<ItemList>(buildGuideItems(tracks_.tracks.front()));
+    if (analysis_.tracks().empty()) return false;
+    items_ = std::make_unique<ItemList>(buildGuideItems(analysis_.tracks().tracks.front()));
     itemPosition_ = 0;
     return true;
 }
 
 bool ImportSession::getStartItems() {
     discardItems();
-    items_ = std::make_unique<ItemList>(buildStartItems(tracks_));
+    items_ = std::make_unique<ItemList>(buildStartItems(analysis_.tracks()));
     itemPosition_ = 0;
     return true;
 }
@@ -86,13 +87,13 @@ bool ImportSession::getNextItem(ImportItem* out) {
 }
 
 bool ImportSession::getStartVoicing(ImportItem* out) {
-    if (out == nullptr || strandPosition_ >= strands_.size()) return false;
-    const Strand& strand = strands_[strandPosition_];
+    if (out == nullptr || strandPosition_ >= analysis_.strands().size()) return false;
+    const Strand& strand = analysis_.strands()[strandPosition_];
     ImportItem item{};
     item.type = itemtype::ProgramChange;
     item.action = itemaction::Append;
     item.arg1 = strand.channel;
-    item.arg2 = programOfChannel(tracks_, strand.channel);
+    item.arg2 = programOfChannel(analysis_.tracks(), strand.channel);
     voicingItem_ = item;
     *out = item;
     return true;

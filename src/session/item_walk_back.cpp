@@ -22,11 +22,11 @@ bool ImportSession::getPreviousItem(ImportItem* out) {
 bool ImportSession::getPreviousStrand() {
     // SIZE_MAX is no strand at all (guide strand, or no walk yet).
     if (strandPosition_ == SIZE_MAX) return false;
-    const size_t current = std::min(strandPosition_, strands_.size());
+    const size_t current = std::min(strandPosition_, analysis_.strands().size());
     if (current == 0) return false;
     discardItems();
     strandPosition_ = current - 1;
-    clearOutputMarks(tracks_);  // the strand's notes may be emitted again
+    clearOutputMarks(analysis_.tracks());  // the strand's notes may be emitted again
     return buildStrandItems(strandPosition_);
 }
 

@@ -56,7 +56,7 @@ protected:
         const TempFile temp = writeTempFile(file);
         ImportFilterApp app(temp.directory() + "/settings.ini");
         auto session = ImportSession::fromFile(temp.path(), app);
-        session->initialise();
+        session->transcribe();
         Viewer viewer(*session);
         viewer.startModal();
         std::string log = "open";
@@ -97,7 +97,7 @@ TEST_F(ImportListViewerDialog, the_export_shows_the_viewer_and_leaves_the_walk_w
     const TempFile temp = writeTempFile(twoStrandFile());
     ImportFilterApp app(temp.directory() + "/settings.ini");
     auto session = ImportSession::fromFile(temp.path(), app);
-    session->initialise();
+    session->transcribe();
     runner_.press(Viewer::kNextStrandButton).press(Viewer::kForwardToBarButton);
     runner_.press(kDialogCancel);
     int parent = 0;

@@ -31,7 +31,7 @@ TEST(ItemWalkBack, steps_back_fail_without_a_list_or_buffer_and_a_strand_back_li
     const TempFile file = writeTempFile(twoStrandFile());
     ImportFilterApp app(file.directory() + "/settings.ini");
     auto s = ImportSession::fromFile(file.path(), app);
-    ASSERT_EQ(s->initialise(), 2);
+    ASSERT_EQ(s->transcribe(), 2);
     ImportItem item{};
     EXPECT_FALSE(s->getPreviousItem(&item) || s->getPreviousStrand());  // no walk yet
     ASSERT_TRUE(s->getFirstStrand());
