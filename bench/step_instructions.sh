@@ -37,8 +37,8 @@ callgrind_annotate --inclusive=yes --threshold=100 "$out" 2>/dev/null | awk '
         show("  swing", "vl::analyseSwing(")
         show("  chords", "vl::TrackAnalysis::confirmChordStructure()|vl::confirmStrandChords(")
         show("  progress reports", "vl::ProgressReporter::detailItem(")
-        show("walk: start items", "vl::ImportSession::getStartItems()|vlImportGetStartItems")
-        show("walk: guide strand", "vl::ImportSession::getGuideStrand()|vlImportGetGuideStrand")
-        show("walk: first strand", "vl::ImportSession::getFirstStrand()|vlImportGetFirstStrand")
-        show("walk: next strands", "vl::ImportSession::getNextStrand()|vlImportGetNextStrand")
+        show("walk: start items", "vl::ItemWalk::openStartItems()|vlImportGetStartItems")
+        show("walk: guide strand", "vl::ItemWalk::openGuideStrand()|vlImportGetGuideStrand")
+        show("walk: first strand", "vl::ItemWalk::openFirstStrand()|vlImportGetFirstStrand")
+        show("walk: next strands", "vl::ItemWalk::openNextStrand()|vlImportGetNextStrand")
     }'

@@ -141,16 +141,16 @@ intptr_t recordStep(void*, uint32_t, uintptr_t, intptr_t lparam) {
 }
 
 // Walks every list the host can ask for, item by item; returns the count.
-size_t walkAllItems(vl::ImportSession& session) {
+size_t walkAllItems(vl::ItemWalk& walk) {
     size_t items = 0;
     ImportItem item{};
     auto walkList = [&] {
-        for (bool more = session.getFirstItem(&item); more; more = session.getNextItem(&item)) ++items;
+        for (bool more = walk.firstItem(&item); more; more = walk.nextItem(&item)) ++items;
     };
-    if (session.getStartItems()) walkList();
-    if (session.getGuideStrand()) walkList();
-    for (bool more = session.getFirstStrand(); more; more = session.getNextStrand()) {
-        session.getStartVoicing(&item);
+    if (walk.openStartItems()) walkList();
+    if (walk.openGuideStrand()) walkList();
+    for (bool more = walk.openFirstStrand(); more; more = walk.openNextStrand()) {
+        walk.startVoicing(&item);
         walkList();
     }
     return items;
@@ -201,7 +201,7 @@ int main(int argc, char** argv) {
         }
         totals.push_back(std::chrono::duration<double, std::milli>(end - start).count());
         const auto walkStart = Clock::now();
-        itemCounts.push_back(static_cast<double>(walkAllItems(*session)));
+        itemCounts.push_back(static_cast<double>(walkAllItems(session->walk())));
         walks.push_back(
             std::chrono::duration<double, std::milli>(Clock::now() - walkStart).count());
         strandCounts.push_back(session->analysis().strandCount());

@@ -15,8 +15,7 @@ bool has(uint32_t word, uint32_t bits) { return (word & bits) != 0; }
 }  // namespace
 
 void ImportSession::forgetPositions() {
-    discardItems();
-    strandPosition_ = SIZE_MAX;
+    walk_.reset();
     listing_.reset();
 }
 

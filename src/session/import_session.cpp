@@ -1,12 +1,14 @@
 #include "session/import_session.h"
 
 #include "midi/midi_file_reader.h"
-#include "notation/strand_walk_index.h"
 
 namespace vl {
 
 ImportSession::ImportSession(ImportFilterApp& app, uint32_t live)
-    : app_(app), live_(live), analysis_(app.progress(), app.settingsForLiveFlag(live), live) {}
+    : app_(app),
+      live_(live),
+      analysis_(app.progress(), app.settingsForLiveFlag(live), live),
+      walk_(analysis_.tracks(), analysis_.strands()) {}
 
 ImportSession::~ImportSession() = default;
 
@@ -42,7 +44,7 @@ bool ImportSession::reread() {
     // tracks whenever the host asks for it, so one whose track is gone gives
     // an empty list, one whose notes are gone only its track's shared events.
     // Only what points into the old events goes.
-    walkIndex_.reset();
+    walk_.forgetTrackIndex();
     listing_.reset();
     analysis_.clearTracks();
     if (readFile()) return true;

@@ -10,13 +10,11 @@
 #include <vector>
 
 #include "listing/text_listing.h"
-#include "notation/item_list.h"
 #include "session/import_filter_app.h"
+#include "session/item_walk.h"
 #include "session/track_analysis.h"
 
 namespace vl {
-
-class StrandWalkIndex;
 
 // Bits of the error word.
 namespace error {
@@ -58,6 +56,7 @@ public:
 
     TrackAnalysis& analysis() { return analysis_; }
     const TrackAnalysis& analysis() const { return analysis_; }
+    ItemWalk& walk() { return walk_; }
 
     // The editing commands (editing_commands.cpp). Each one takes away the
     // results its edit makes stale and afterwards brings durations and
@@ -75,45 +74,21 @@ public:
     int32_t insertProprietaryOnOffs();
     int32_t annotate();
 
-    // Item walk (the host's strand and item exports).
-    bool getFirstStrand();
-    bool getNextStrand();
-    bool getGuideStrand();
-    bool getStartItems();
-    bool getFirstItem(ImportItem* out);
-    bool getNextItem(ImportItem* out);
-    // Backward steps for the item viewer: one item back in the current list,
-    // one strand back (its list rebuilt).
-    bool getPreviousItem(ImportItem* out);
-    bool getPreviousStrand();
-    bool getStartVoicing(ImportItem* out);
-    const char* itemText(const ImportItem& item) const;
-
     TextListing& listing() { return listing_; }
 
 private:
     ImportSession(ImportFilterApp& app, uint32_t live);
     bool readFile();
-    void discardItems();
     // Before a command edits events: the host's walk and the listing cursor
     // may point at events that are about to go.
     void forgetPositions();
-    bool buildStrandItems(size_t strandIndex);
 
     ImportFilterApp& app_;
     uint32_t live_ = 0;
     std::string path_;
     uint32_t errorWord_ = 0;
     TrackAnalysis analysis_;
-    std::unique_ptr<ItemList> items_;
-    // The walk index of the current strand's track, kept while the host steps
-    // through the strands of that track; dropped with the items.
-    std::unique_ptr<StrandWalkIndex> walkIndex_;
-    size_t itemPosition_ = 0;
-    // Index of the current strand; strands_.size() once a step ran past the
-    // last one (a step back returns to it), SIZE_MAX for no strand at all.
-    size_t strandPosition_ = SIZE_MAX;
-    ImportItem voicingItem_{};
+    ItemWalk walk_;
     TextListing listing_;
 };
 

@@ -57,7 +57,7 @@ protected:
         ImportFilterApp app(temp.directory() + "/settings.ini");
         auto session = ImportSession::fromFile(temp.path(), app);
         session->transcribe();
-        Viewer viewer(*session);
+        Viewer viewer(session->walk());
         viewer.startModal();
         std::string log = "open";
         const std::map<char, int> buttons = {
@@ -108,7 +108,7 @@ TEST_F(ImportListViewerDialog, the_export_shows_the_viewer_and_leaves_the_walk_w
     EXPECT_EQ(shown.result, kDialogCancel);
     EXPECT_EQ(shown.controlsAtEnd[2].text + " " + shown.controlsAtEnd[5].text, "1 barline 0");
     ImportItem item{};  // on strand 1's first bar line: next is the bass's first note
-    ASSERT_TRUE(session->getNextItem(&item));
+    ASSERT_TRUE(session->walk().nextItem(&item));
     EXPECT_EQ(item.type, itemtype::MidiNote);
     EXPECT_EQ(item.arg1, 48);
 }
