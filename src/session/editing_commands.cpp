@@ -1,12 +1,16 @@
-// The host's editing and repair commands. Each command notes the analysis
-// level it started from, takes away the durations and strands its edit makes
-// stale (and the markers that would be in its way), edits, and restores that
-// level with the progress titles the host has always shown.
-#include "session/import_session.h"
+#include "session/editing_commands.h"
 
 namespace vl {
 
 namespace {
+
+// The titles the commands show when they restore the level, spelt as the host
+// has always shown them.
+namespace title {
+constexpr std::string_view ReassignStrands = "Reassigning strands...";
+constexpr std::string_view ReassignStrandsAfterQuantising = "Reassining strands...";
+constexpr std::string_view ReassessDurationsAfterEqualising = "Ressessing MIDI note durations...";
+}  // namespace title
 
 constexpr uint32_t kResults = state::Durations | state::Strands;
 
@@ -14,33 +18,35 @@ bool has(uint32_t word, uint32_t bits) { return (word & bits) != 0; }
 
 }  // namespace
 
-void ImportSession::forgetPositions() {
+EditingCommands::EditingCommands(TrackAnalysis& analysis, ItemWalk& walk, TextListing& listing)
+    : analysis_(analysis), walk_(walk), listing_(listing) {}
+
+void EditingCommands::forgetPositions() {
     walk_.reset();
     listing_.reset();
 }
 
-int32_t ImportSession::rerunFirstQuantising() {
+int32_t EditingCommands::rerunFirstQuantising() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     if (has(old, kResults)) analysis_.discardResults();
     const bool changed = analysis_.firstQuantising();
-    analysis_.restoreLevel(old, caption::ReassessDurations,
-                           caption::ReassignStrandsAfterQuantising);
+    analysis_.restoreLevel(old, caption::ReassessDurations, title::ReassignStrandsAfterQuantising);
     return changed ? 1 : 0;
 }
 
-int32_t ImportSession::fixInitialDelay() {
+int32_t EditingCommands::fixInitialDelay() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     // Bar groups sit on the old bar lines; they are placed again afterwards.
     if (has(old, state::BarGroups)) analysis_.removeMarkers();
     const int32_t delay = analysis_.removeInitialDelay();
     if (has(old, state::BarGroups)) analysis_.insertMarkers();
-    analysis_.restoreLevel(old, caption::AssessDurations, caption::ReassignStrandsAfterQuantising);
+    analysis_.restoreLevel(old, caption::AssessDurations, title::ReassignStrandsAfterQuantising);
     return delay;
 }
 
-int32_t ImportSession::removeDuplicateTracksAndReassign() {
+int32_t EditingCommands::removeDuplicateTracksAndReassign() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     const int32_t removed = analysis_.removeDuplicateTracks();
@@ -49,18 +55,17 @@ int32_t ImportSession::removeDuplicateTracksAndReassign() {
     return removed;
 }
 
-void ImportSession::equaliseTrackLengthsAndRestore() {
+void EditingCommands::equaliseTrackLengthsAndRestore() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     if (has(old, kResults)) analysis_.discardResults();
     if (has(old, state::AnyFiducials)) analysis_.removeMarkers();
     analysis_.equaliseTrackLengths();
     if (has(old, state::AnyFiducials)) analysis_.insertMarkers();
-    analysis_.restoreLevel(old, caption::ReassessDurationsAfterEqualising,
-                           caption::ReassignStrands);
+    analysis_.restoreLevel(old, title::ReassessDurationsAfterEqualising, title::ReassignStrands);
 }
 
-int32_t ImportSession::completeAllMissingSteps() {
+int32_t EditingCommands::completeAllMissingSteps() {
     forgetPositions();
     TrackAnalysis& a = analysis_;
     const auto done = [&a](uint32_t step) { return has(a.state(), step); };
@@ -78,7 +83,7 @@ int32_t ImportSession::completeAllMissingSteps() {
     return a.analyseTripletsAndSwing();
 }
 
-int32_t ImportSession::eliminateIllegalEventsAndRestore() {
+int32_t EditingCommands::eliminateIllegalEventsAndRestore() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     if (has(old, kResults)) analysis_.discardResults();
@@ -87,14 +92,14 @@ int32_t ImportSession::eliminateIllegalEventsAndRestore() {
     return deleted;
 }
 
-void ImportSession::insertMarkersAndRestore() {
+void EditingCommands::insertMarkersAndRestore() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     analysis_.insertMarkers();
-    analysis_.restoreLevel(old, caption::AssessDurations, caption::ReassignStrands);
+    analysis_.restoreLevel(old, caption::AssessDurations, title::ReassignStrands);
 }
 
-void ImportSession::clearMarkersAndRestore() {
+void EditingCommands::clearMarkersAndRestore() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     if (has(old, kResults)) analysis_.discardResults();
@@ -102,14 +107,14 @@ void ImportSession::clearMarkersAndRestore() {
     analysis_.restoreLevel(old, caption::None, caption::None);
 }
 
-void ImportSession::toggleMarkers() {
+void EditingCommands::toggleMarkers() {
     if (analysis_.markersPresent())
         clearMarkersAndRestore();
     else
         insertMarkersAndRestore();
 }
 
-bool ImportSession::insertBarLines() {
+bool EditingCommands::insertBarLines() {
     if (analysis_.markersPresent()) clearMarkersAndRestore();
     forgetPositions();
     analysis_.insertMetaMarkers();
@@ -117,12 +122,12 @@ bool ImportSession::insertBarLines() {
     return true;
 }
 
-int32_t ImportSession::insertProprietaryOnOffs() {
+int32_t EditingCommands::insertProprietaryOnOffs() {
     forgetPositions();
     return analysis_.locateTies();
 }
 
-int32_t ImportSession::annotate() {
+int32_t EditingCommands::annotate() {
     forgetPositions();
     if (!analysis_.assessDurations(caption::None)) return 0;
     return analysis_.assignStrands(caption::None);

@@ -8,7 +8,8 @@ ImportSession::ImportSession(ImportFilterApp& app, uint32_t live)
     : app_(app),
       live_(live),
       analysis_(app.progress(), app.settingsForLiveFlag(live), live),
-      walk_(analysis_.tracks(), analysis_.strands()) {}
+      walk_(analysis_.tracks(), analysis_.strands()),
+      editing_(analysis_, walk_, listing_) {}
 
 ImportSession::~ImportSession() = default;
 
@@ -55,7 +56,7 @@ bool ImportSession::reread() {
 int32_t ImportSession::transcribe() {
     // The steps insert and delete events: a listing cursor and the item walk
     // must start again.
-    forgetPositions();
+    editing_.forgetPositions();
     return analysis_.transcribe();
 }
 

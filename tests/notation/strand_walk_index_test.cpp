@@ -113,7 +113,7 @@ TEST(StrandWalkIndex, events_appended_during_the_walk_are_seen_by_the_next_stran
 TEST(StrandWalkIndex, an_edit_during_the_walk_ends_it) {
     std::unique_ptr<ImportSession> session = transcribedLiveSession();
     ASSERT_TRUE(session->walk().openFirstStrand());
-    session->rerunFirstQuantising();
+    session->editing().rerunFirstQuantising();
     ImportItem item{};
     EXPECT_FALSE(session->walk().firstItem(&item));
     EXPECT_FALSE(session->walk().openNextStrand());

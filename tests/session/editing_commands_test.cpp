@@ -89,7 +89,7 @@ TEST_F(EditingCommands, worked_cases_give_the_transcript) {
     VlMidiTrackLengthsEqualise(handleOf(s.get()));
     note("equalise 960 and 1920", 0, *s);
     s = open();
-    s->annotate();
+    s->editing().annotate();
     const std::string annotated = trackText(s->analysis().tracks().tracks[1], true);
     VlMidiFiducialEventsToggle(handleOf(s.get()));
     note("toggle markers", VlMidiFiducialEventsArePresent(handleOf(s.get())), *s);
@@ -161,7 +161,7 @@ TEST_F(EditingCommands, every_command_from_every_level_leaves_a_true_state_word)
     } levels[] = {
         {"fresh read", [](ImportSession&) {}},
         {"assessed only", [](ImportSession& s) { s.analysis().assessDurations(caption::None); }},
-        {"annotated", [](ImportSession& s) { s.annotate(); }},
+        {"annotated", [](ImportSession& s) { s.editing().annotate(); }},
         {"markers only", [](ImportSession& s) { s.analysis().insertMarkers(); }},
         {"bar lines only", [](ImportSession& s) { s.analysis().locateBarLines(false); }},
         {"markers and durations",
@@ -169,16 +169,16 @@ TEST_F(EditingCommands, every_command_from_every_level_leaves_a_true_state_word)
              s.analysis().insertMarkers(), s.analysis().assessDurations(caption::None);
          }},
         {"markers and strands",
-         [](ImportSession& s) { s.analysis().insertMarkers(), s.annotate(); }},
+         [](ImportSession& s) { s.analysis().insertMarkers(), s.editing().annotate(); }},
         {"bar lines and durations",
          [](ImportSession& s) {
              s.analysis().locateBarLines(false), s.analysis().assessDurations(caption::None);
          }},
         {"quantised and annotated",
-         [](ImportSession& s) { s.analysis().firstQuantising(), s.annotate(); }},
+         [](ImportSession& s) { s.analysis().firstQuantising(), s.editing().annotate(); }},
         {"initialised", [](ImportSession& s) { s.transcribe(); }, true},
         {"initialised, markers cleared",
-         [](ImportSession& s) { s.transcribe(), s.clearMarkersAndRestore(); }},
+         [](ImportSession& s) { s.transcribe(), s.editing().clearMarkersAndRestore(); }},
     };
     const auto api = [](auto f) { return [f](ImportSession& s) { f(handleOf(&s)); }; };
     const struct {
