@@ -32,7 +32,7 @@ callgrind_annotate --inclusive=yes --threshold=100 "$out" 2>/dev/null | awk '
         show("  first quantising", "vl::TrackAnalysis::firstQuantising()")
         show("  durations", "vl::assessDurations(")
         show("  strands", "vl::assignStrands(")
-        show("  ties", "vl::TrackAnalysis::locateTies()")
+        show("  ties", "vl::TrackAnalysis::locateTies()|vl::markTies(")
         show("  triplets", "vl::analyseTriplets(")
         show("  swing", "vl::analyseSwing(")
         show("  chords", "vl::TrackAnalysis::confirmChordStructure()|vl::confirmStrandChords(")
