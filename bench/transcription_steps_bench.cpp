@@ -115,14 +115,14 @@ std::unique_ptr<vl::ImportSession> makeSession(size_t events, vl::ImportFilterAp
     const auto notes = makeNotes(events, random);
     int64_t end = 0;
     for (const TimedNote& n : notes) end = std::max(end, n.off);
-    TrackWriter conductor(session->tracks(), 0);
+    TrackWriter conductor(session->analysis().tracks(), 0);
     const int64_t bar = 4 * kDivision;
     for (int64_t t = 0; t < end; t += 16 * bar) {
         conductor.event(t, vl::timeSignatureEvent(0x08180204u, 0));  // 4/4
         conductor.event(t, vl::tempoEvent(400000 + static_cast<uint32_t>(random.next(200000)), 0));
     }
     conductor.at(end, 0x2FFF);
-    TrackWriter music(session->tracks(), 1);
+    TrackWriter music(session->analysis().tracks(), 1);
     writeNotes(music, notes);
     return session;
 }
@@ -141,16 +141,16 @@ intptr_t recordStep(void*, uint32_t, uintptr_t, intptr_t lparam) {
 }
 
 // Walks every list the host can ask for, item by item; returns the count.
-size_t walkAllItems(vl::ImportSession& session) {
+size_t walkAllItems(vl::ItemWalk& walk) {
     size_t items = 0;
     ImportItem item{};
     auto walkList = [&] {
-        for (bool more = session.getFirstItem(&item); more; more = session.getNextItem(&item)) ++items;
+        for (bool more = walk.firstItem(&item); more; more = walk.nextItem(&item)) ++items;
     };
-    if (session.getStartItems()) walkList();
-    if (session.getGuideStrand()) walkList();
-    for (bool more = session.getFirstStrand(); more; more = session.getNextStrand()) {
-        session.getStartVoicing(&item);
+    if (walk.openStartItems()) walkList();
+    if (walk.openGuideStrand()) walkList();
+    for (bool more = walk.openFirstStrand(); more; more = walk.openNextStrand()) {
+        walk.startVoicing(&item);
         walkList();
     }
     return items;
@@ -186,11 +186,11 @@ int main(int argc, char** argv) {
     std::vector<double> totals, eventCounts, walks, itemCounts, strandCounts, peaks;
     for (size_t size : sizes) {
         auto session = makeSession(size, app);
-        eventCounts.push_back(static_cast<double>(session->tracks().eventCount()));
+        eventCounts.push_back(static_cast<double>(session->analysis().tracks().eventCount()));
         StepClock clock;
         activeClock = &clock;
         const auto start = Clock::now();
-        session->initialise();
+        session->transcribe();
         const auto end = Clock::now();
         activeClock = nullptr;
         for (size_t i = 0; i < clock.marks.size(); ++i) {
@@ -201,10 +201,10 @@ int main(int argc, char** argv) {
         }
         totals.push_back(std::chrono::duration<double, std::milli>(end - start).count());
         const auto walkStart = Clock::now();
-        itemCounts.push_back(static_cast<double>(walkAllItems(*session)));
+        itemCounts.push_back(static_cast<double>(walkAllItems(session->walk())));
         walks.push_back(
             std::chrono::duration<double, std::milli>(Clock::now() - walkStart).count());
-        strandCounts.push_back(session->strandCount());
+        strandCounts.push_back(session->analysis().strandCount());
         peaks.push_back(peakResidentMiB());
     }
 

@@ -5,7 +5,7 @@
 #include "notation/item_list.h"
 #include "notation/note_value.h"
 #include "notation/note_value_names.h"
-#include "session/import_session.h"
+#include "session/item_walk.h"
 
 namespace vl {
 
@@ -95,8 +95,8 @@ ItemFields viewerFieldsOf(const ImportItem& item, int32_t barCount, const char* 
     return fields;
 }
 
-ImportListViewer::ImportListViewer(ImportSession& session)
-    : DialogModel("Import lists", kTemplateId), session_(session) {
+ImportListViewer::ImportListViewer(ItemWalk& walk)
+    : DialogModel("Import lists", kTemplateId), walk_(walk) {
     addControl(ControlKind::Button, kDialogCancel, "Cancel");
     addControl(ControlKind::Label, kNoControlId, "Strand");
     addControl(ControlKind::StaticText, kStrandText, "1024");
@@ -118,7 +118,7 @@ void ImportListViewer::onInitDialog() {
     strandIndex_ = 0;
     barCount_ = -1;
     ImportItem first{};
-    const bool ok = session_.getFirstStrand() && session_.getFirstItem(&first);
+    const bool ok = walk_.openFirstStrand() && walk_.firstItem(&first);
     if (!ok) {
         showErrorState();
         return;
@@ -142,7 +142,7 @@ std::optional<int> ImportListViewer::onCommand(int controlId) {
 
 void ImportListViewer::nextItem() {
     ImportItem next{};
-    if (!session_.getNextItem(&next)) {
+    if (!walk_.nextItem(&next)) {
         pastLastItem_ = true;
         beep();
         return;
@@ -155,7 +155,7 @@ void ImportListViewer::nextItem() {
 
 void ImportListViewer::previousItem() {
     ImportItem previous{};
-    if (!session_.getPreviousItem(&previous)) {
+    if (!walk_.previousItem(&previous)) {
         beep();
         return;
     }
@@ -171,7 +171,7 @@ void ImportListViewer::stepBackTo(const ImportItem& previous) {
 
 void ImportListViewer::forwardToBarLine() {
     bool onBarLine = false;
-    for (ImportItem next{}; !onBarLine && session_.getNextItem(&next);) {
+    for (ImportItem next{}; !onBarLine && walk_.nextItem(&next);) {
         item_ = next;
         onBarLine = item_.type == itemtype::Barline;
         if (onBarLine) ++barCount_;
@@ -183,7 +183,7 @@ void ImportListViewer::forwardToBarLine() {
 
 void ImportListViewer::backToBarLine() {
     bool onBarLine = false;
-    for (ImportItem previous{}; !onBarLine && session_.getPreviousItem(&previous);) {
+    for (ImportItem previous{}; !onBarLine && walk_.previousItem(&previous);) {
         stepBackTo(previous);
         onBarLine = item_.type == itemtype::Barline;
     }
@@ -192,7 +192,7 @@ void ImportListViewer::backToBarLine() {
 }
 
 void ImportListViewer::nextStrand() {
-    if (!session_.getNextStrand()) {
+    if (!walk_.openNextStrand()) {
         pastLastStrand_ = true;
         beep();
         return;
@@ -202,7 +202,7 @@ void ImportListViewer::nextStrand() {
 }
 
 void ImportListViewer::previousStrand() {
-    if (!session_.getPreviousStrand()) {
+    if (!walk_.openPreviousStrand()) {
         beep();
         return;
     }
@@ -215,7 +215,7 @@ void ImportListViewer::enterStrand() {
     pastLastItem_ = false;
     barCount_ = -1;
     ImportItem first{};
-    if (!session_.getFirstItem(&first)) {
+    if (!walk_.firstItem(&first)) {
         beep();  // an empty strand: the display stays as it was
         return;
     }
@@ -225,7 +225,7 @@ void ImportListViewer::enterStrand() {
 
 void ImportListViewer::showItem(bool withStrandNumber) {
     if (withStrandNumber) setText(kStrandText, std::to_string(strandIndex_));
-    ItemFields fields = viewerFieldsOf(item_, barCount_, session_.itemText(item_));
+    ItemFields fields = viewerFieldsOf(item_, barCount_, walk_.itemText(item_));
     setText(kTypeText, std::move(fields.type));
     setText(kActionText, std::move(fields.action));
     setText(kParam1Text, std::move(fields.param1));
@@ -240,8 +240,8 @@ void ImportListViewer::showErrorState() {
     for (int id : {kActionText, kParam1Text, kParam2Text, kParam3Text, kItemText}) setText(id, "");
 }
 
-void showImportLists(DialogRunner& runner, ImportSession& session, void* parent) {
-    ImportListViewer viewer(session);
+void showImportLists(DialogRunner& runner, ItemWalk& walk, void* parent) {
+    ImportListViewer viewer(walk);
     runner.runModal(viewer, parent);
 }
 

@@ -12,7 +12,7 @@
 
 namespace vl {
 
-class ImportSession;
+class ItemWalk;
 
 // What the six item controls show for one item (the strand number aside).
 struct ItemFields {
@@ -52,8 +52,8 @@ public:
     static constexpr int kBackToBarButton = 1002;       // "<<<< &Bkwd"
     static constexpr int kForwardToBarButton = 1003;    // "&Frwd >>>>"
 
-    // The session is walked, not owned; it must outlive the dialog.
-    explicit ImportListViewer(ImportSession& session);
+    // The walk is a session's, not owned; it must outlive the dialog.
+    explicit ImportListViewer(ItemWalk& walk);
 
     void onInitDialog() override;
     std::optional<int> onCommand(int controlId) override;
@@ -77,7 +77,7 @@ private:
     void showItem(bool withStrandNumber);
     void showErrorState();
 
-    ImportSession& session_;
+    ItemWalk& walk_;
     int32_t strandIndex_ = 0;
     int32_t barCount_ = -1;
     ImportItem item_{};
@@ -88,7 +88,7 @@ private:
     bool pastLastStrand_ = false;
 };
 
-// Shows the viewer for session with runner until the user closes it.
-void showImportLists(DialogRunner& runner, ImportSession& session, void* parent);
+// Shows the viewer over walk with runner until the user closes it.
+void showImportLists(DialogRunner& runner, ItemWalk& walk, void* parent);
 
 }  // namespace vl

@@ -35,6 +35,12 @@ std::string askForMidiFile(void* parentWindow) {
     return {};
 }
 
+// One step of the host's walk for a non-null handle.
+template <class Step>
+vlBool walkStep(ImportSession* h, Step&& step) {
+    return withSession(h, vlBool{0}, [&](vl::ImportSession& s) { return toBool(step(s.walk())); });
+}
+
 }  // namespace
 
 extern "C" {
@@ -67,7 +73,7 @@ VLMIDIIN_API ImportSession* vlImportOpenFromName(const char* path) {
 }
 
 VLMIDIIN_API int32_t vlImportInitialise(ImportSession* h) {
-    return withSession(h, int32_t{0}, [](vl::ImportSession& s) { return s.initialise(); });
+    return withSession(h, int32_t{0}, [](vl::ImportSession& s) { return s.transcribe(); });
 }
 
 VLMIDIIN_API void vlImportClose(ImportSession** handleVariable) {
@@ -82,38 +88,36 @@ VLMIDIIN_API int32_t vlImportError(ImportSession* h) {
 }
 
 VLMIDIIN_API int32_t vlImportStrandCount(ImportSession* h) {
-    return withSession(h, int32_t{0}, [](vl::ImportSession& s) { return s.strandCount(); });
+    return withSession(h, int32_t{0},
+                       [](vl::ImportSession& s) { return s.analysis().strandCount(); });
 }
 
 VLMIDIIN_API vlBool vlImportGetFirstStrand(ImportSession* h) {
-    return withSession(h, vlBool{0}, [](vl::ImportSession& s) { return toBool(s.getFirstStrand()); });
+    return walkStep(h, [](vl::ItemWalk& w) { return w.openFirstStrand(); });
 }
 
 VLMIDIIN_API vlBool vlImportGetNextStrand(ImportSession* h) {
-    return withSession(h, vlBool{0}, [](vl::ImportSession& s) { return toBool(s.getNextStrand()); });
+    return walkStep(h, [](vl::ItemWalk& w) { return w.openNextStrand(); });
 }
 
 VLMIDIIN_API vlBool vlImportGetGuideStrand(ImportSession* h) {
-    return withSession(h, vlBool{0}, [](vl::ImportSession& s) { return toBool(s.getGuideStrand()); });
+    return walkStep(h, [](vl::ItemWalk& w) { return w.openGuideStrand(); });
 }
 
 VLMIDIIN_API vlBool vlImportGetStartItems(ImportSession* h) {
-    return withSession(h, vlBool{0}, [](vl::ImportSession& s) { return toBool(s.getStartItems()); });
+    return walkStep(h, [](vl::ItemWalk& w) { return w.openStartItems(); });
 }
 
 VLMIDIIN_API vlBool vlImportGetStartVoicing(ImportSession* h, ImportItem* item) {
-    return withSession(h, vlBool{0},
-                       [&](vl::ImportSession& s) { return toBool(s.getStartVoicing(item)); });
+    return walkStep(h, [&](vl::ItemWalk& w) { return w.startVoicing(item); });
 }
 
 VLMIDIIN_API vlBool vlImportGetFirstItem(ImportSession* h, ImportItem* item) {
-    return withSession(h, vlBool{0},
-                       [&](vl::ImportSession& s) { return toBool(s.getFirstItem(item)); });
+    return walkStep(h, [&](vl::ItemWalk& w) { return w.firstItem(item); });
 }
 
 VLMIDIIN_API vlBool vlImportGetNextItem(ImportSession* h, ImportItem* item) {
-    return withSession(h, vlBool{0},
-                       [&](vl::ImportSession& s) { return toBool(s.getNextItem(item)); });
+    return walkStep(h, [&](vl::ItemWalk& w) { return w.nextItem(item); });
 }
 
 VLMIDIIN_API vlBool vlImportConfigure(void* parentWindow, int32_t selector) {

@@ -9,7 +9,7 @@ using vl::withSession;
 namespace {
 
 vl::ListingSource sourceOf(const vl::ImportSession& s) {
-    return {s.header(), s.tracks(), s.analysisState()};
+    return {s.analysis().header(), s.analysis().tracks(), s.analysis().state()};
 }
 
 }  // namespace
@@ -40,8 +40,9 @@ VLMIDIIN_API int16_t VlMidiTextLineType(ImportSession* h) {
 }
 
 VLMIDIIN_API uint32_t VlMidiTextLineCount(ImportSession* h) {
-    return withSession(h, uint32_t{65535},
-                       [](vl::ImportSession& s) { return vl::TextListing::lineCount(s.tracks()); });
+    return withSession(h, uint32_t{65535}, [](vl::ImportSession& s) {
+        return vl::TextListing::lineCount(s.analysis().tracks());
+    });
 }
 
 }  // extern "C"

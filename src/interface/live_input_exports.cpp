@@ -17,8 +17,9 @@ vlBool appendToTrack(ImportSession* h, int32_t track, MakeEvent make) {
     return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
         vl::MidiEvent e = make();
         const bool endOfTrack = e.message.isEndOfTrack();
-        if (!vl::appendLiveEvent(s.tracks(), track, std::move(e))) return vlBool{0};
-        if (endOfTrack) vl::computeChannelMask(s.tracks().tracks[static_cast<size_t>(track)]);
+        vl::TrackSet& tracks = s.analysis().tracks();
+        if (!vl::appendLiveEvent(tracks, track, std::move(e))) return vlBool{0};
+        if (endOfTrack) vl::computeChannelMask(tracks.tracks[static_cast<size_t>(track)]);
         return vlBool{1};
     });
 }

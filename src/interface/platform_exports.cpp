@@ -18,7 +18,7 @@ VLMIDIIN_API void vlImportSetMessageHandler(VlMessageHandler handler) {
 VLMIDIIN_API const char* vlImportItemText(ImportSession* h, const ImportItem* item) {
     if (item == nullptr) return nullptr;
     return withSession(h, static_cast<const char*>(nullptr),
-                       [&](vl::ImportSession& s) { return s.itemText(*item); });
+                       [&](vl::ImportSession& s) { return s.walk().itemText(*item); });
 }
 
 VLMIDIIN_API void vlImportSetDialogMode(int32_t mode) {

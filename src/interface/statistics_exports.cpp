@@ -19,7 +19,7 @@ VLMIDIIN_API vlBool VlMidiStatisticsCompute(ImportSession* h, int32_t record[29]
     if (record == nullptr) return 0;
     return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
         vl::StatisticsValues values{};
-        const bool hasTrack = vl::computeStatistics(s.tracks(), values);
+        const bool hasTrack = vl::computeStatistics(s.analysis().tracks(), values);
         const std::size_t first = hasTrack ? 0 : 1;
         std::copy(values.begin() + first, values.end(), record + first);
         return toBool(hasTrack);
@@ -28,7 +28,7 @@ VLMIDIIN_API vlBool VlMidiStatisticsCompute(ImportSession* h, int32_t record[29]
 
 VLMIDIIN_API vlBool VlMidiStatisticsShow(ImportSession* h) {
     return withSession(h, vlBool{0}, [&](vl::ImportSession& s) {
-        return toBool(vl::showStatistics(vl::currentDialogRunner(), s.tracks()));
+        return toBool(vl::showStatistics(vl::currentDialogRunner(), s.analysis().tracks()));
     });
 }
 

@@ -12,7 +12,8 @@ extern "C" {
 VLMIDIIN_API void VlMidiImportListShow(ImportSession* h, void* parentWindow) {
     vl::ImportSession* session = sessionOf(h);
     if (session == nullptr) return;
-    guardedVoid([&] { vl::showImportLists(vl::currentDialogRunner(), *session, parentWindow); });
+    guardedVoid(
+        [&] { vl::showImportLists(vl::currentDialogRunner(), session->walk(), parentWindow); });
 }
 
 }  // extern "C"

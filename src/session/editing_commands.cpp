@@ -1,12 +1,16 @@
-// The host's editing and repair commands. Each command notes the analysis
-// level it started from, takes away the durations and strands its edit makes
-// stale (and the markers that would be in its way), edits, and restores that
-// level with the progress titles the host has always shown.
-#include "session/import_session.h"
+#include "session/editing_commands.h"
 
 namespace vl {
 
 namespace {
+
+// The titles the commands show when they restore the level, spelt as the host
+// has always shown them.
+namespace title {
+constexpr std::string_view ReassignStrands = "Reassigning strands...";
+constexpr std::string_view ReassignStrandsAfterQuantising = "Reassining strands...";
+constexpr std::string_view ReassessDurationsAfterEqualising = "Ressessing MIDI note durations...";
+}  // namespace title
 
 constexpr uint32_t kResults = state::Durations | state::Strands;
 
@@ -14,115 +18,119 @@ bool has(uint32_t word, uint32_t bits) { return (word & bits) != 0; }
 
 }  // namespace
 
-void ImportSession::forgetPositions() {
-    discardItems();
-    strandPosition_ = SIZE_MAX;
+EditingCommands::EditingCommands(TrackAnalysis& analysis, ItemWalk& walk, TextListing& listing)
+    : analysis_(analysis), walk_(walk), listing_(listing) {}
+
+void EditingCommands::forgetPositions() {
+    walk_.reset();
     listing_.reset();
 }
 
-int32_t ImportSession::rerunFirstQuantising() {
+int32_t EditingCommands::rerunFirstQuantising() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    const bool changed = firstQuantising();
-    restoreLevel(old, caption::ReassessDurations, caption::ReassignStrandsAfterQuantising);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    const bool changed = analysis_.firstQuantising();
+    analysis_.restoreLevel(old, caption::ReassessDurations, title::ReassignStrandsAfterQuantising);
     return changed ? 1 : 0;
 }
 
-int32_t ImportSession::fixInitialDelay() {
+int32_t EditingCommands::fixInitialDelay() {
     forgetPositions();
-    const uint32_t old = state_;
+    const uint32_t old = analysis_.state();
     // Bar groups sit on the old bar lines; they are placed again afterwards.
-    if (has(old, state::BarGroups)) removeMarkers();
-    const int32_t delay = removeInitialDelay();
-    if (has(old, state::BarGroups)) insertMarkers();
-    restoreLevel(old, caption::AssessDurations, caption::ReassignStrandsAfterQuantising);
+    if (has(old, state::BarGroups)) analysis_.removeMarkers();
+    const int32_t delay = analysis_.removeInitialDelay();
+    if (has(old, state::BarGroups)) analysis_.insertMarkers();
+    analysis_.restoreLevel(old, caption::AssessDurations, title::ReassignStrandsAfterQuantising);
     return delay;
 }
 
-int32_t ImportSession::removeDuplicateTracksAndReassign() {
+int32_t EditingCommands::removeDuplicateTracksAndReassign() {
     forgetPositions();
-    const uint32_t old = state_;
-    const int32_t removed = removeDuplicateTracks();
+    const uint32_t old = analysis_.state();
+    const int32_t removed = analysis_.removeDuplicateTracks();
     // The strands named the removed tracks by index: they are made again.
-    if (removed > 0 && has(old, state::Strands)) assignStrands(caption::None);
+    if (removed > 0 && has(old, state::Strands)) analysis_.assignStrands(caption::None);
     return removed;
 }
 
-void ImportSession::equaliseTrackLengthsAndRestore() {
+void EditingCommands::equaliseTrackLengthsAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    if (has(old, state::AnyFiducials)) removeMarkers();
-    equaliseTrackLengths();
-    if (has(old, state::AnyFiducials)) insertMarkers();
-    restoreLevel(old, caption::ReassessDurationsAfterEqualising, caption::ReassignStrands);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    if (has(old, state::AnyFiducials)) analysis_.removeMarkers();
+    analysis_.equaliseTrackLengths();
+    if (has(old, state::AnyFiducials)) analysis_.insertMarkers();
+    analysis_.restoreLevel(old, title::ReassessDurationsAfterEqualising, title::ReassignStrands);
 }
 
-int32_t ImportSession::completeAllMissingSteps() {
+int32_t EditingCommands::completeAllMissingSteps() {
     forgetPositions();
-    if (!quantisation_.isBuilt()) buildQuantisationSettings();
-    eliminateIllegalEvents();
-    if (!has(state_, state::DelayRemoved)) removeInitialDelay();
-    if (!has(state_, state::LengthsEqualised)) equaliseTrackLengths();
-    removeDuplicateTracks();
-    if (!has(state_, state::MetaMarkers)) insertMetaMarkers();
-    if (!has(state_, state::BarGroups)) locateBarLines(0);
-    if (!has(state_, state::FirstQuantised)) rerunFirstQuantising();
-    if (!has(state_, state::Durations)) assessDurations(caption::None);
-    if (!has(state_, state::Strands)) assignStrands(caption::None);
-    if (!has(state_, state::Ties)) locateTies();
-    return analyseTripletsAndSwing();
+    TrackAnalysis& a = analysis_;
+    const auto done = [&a](uint32_t step) { return has(a.state(), step); };
+    a.ensureQuantisationSettings();
+    a.eliminateIllegalEvents();
+    if (!done(state::DelayRemoved)) a.removeInitialDelay();
+    if (!done(state::LengthsEqualised)) a.equaliseTrackLengths();
+    a.removeDuplicateTracks();
+    if (!done(state::MetaMarkers)) a.insertMetaMarkers();
+    if (!done(state::BarGroups)) a.locateBarLines(false);
+    if (!done(state::FirstQuantised)) rerunFirstQuantising();
+    if (!done(state::Durations)) a.assessDurations(caption::None);
+    if (!done(state::Strands)) a.assignStrands(caption::None);
+    if (!done(state::Ties)) a.locateTies();
+    return a.analyseTripletsAndSwing();
 }
 
-int32_t ImportSession::eliminateIllegalEventsAndRestore() {
+int32_t EditingCommands::eliminateIllegalEventsAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    const int32_t deleted = eliminateIllegalEvents();
-    restoreLevel(old, caption::None, caption::None);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    const int32_t deleted = analysis_.eliminateIllegalEvents();
+    analysis_.restoreLevel(old, caption::None, caption::None);
     return deleted;
 }
 
-void ImportSession::insertMarkersAndRestore() {
+void EditingCommands::insertMarkersAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    insertMarkers();
-    restoreLevel(old, caption::AssessDurations, caption::ReassignStrands);
+    const uint32_t old = analysis_.state();
+    analysis_.insertMarkers();
+    analysis_.restoreLevel(old, caption::AssessDurations, title::ReassignStrands);
 }
 
-void ImportSession::clearMarkersAndRestore() {
+void EditingCommands::clearMarkersAndRestore() {
     forgetPositions();
-    const uint32_t old = state_;
-    if (has(old, kResults)) discardResults();
-    removeMarkers();
-    restoreLevel(old, caption::None, caption::None);
+    const uint32_t old = analysis_.state();
+    if (has(old, kResults)) analysis_.discardResults();
+    analysis_.removeMarkers();
+    analysis_.restoreLevel(old, caption::None, caption::None);
 }
 
-void ImportSession::toggleMarkers() {
-    if (markersPresent())
+void EditingCommands::toggleMarkers() {
+    if (analysis_.markersPresent())
         clearMarkersAndRestore();
     else
         insertMarkersAndRestore();
 }
 
-bool ImportSession::insertBarLines() {
-    if (markersPresent()) clearMarkersAndRestore();
+bool EditingCommands::insertBarLines() {
+    if (analysis_.markersPresent()) clearMarkersAndRestore();
     forgetPositions();
-    insertMetaMarkers();
-    locateBarLines(0);
+    analysis_.insertMetaMarkers();
+    analysis_.locateBarLines(false);
     return true;
 }
 
-int32_t ImportSession::insertProprietaryOnOffs() {
+int32_t EditingCommands::insertProprietaryOnOffs() {
     forgetPositions();
-    return locateTies();
+    return analysis_.locateTies();
 }
 
-int32_t ImportSession::annotate() {
+int32_t EditingCommands::annotate() {
     forgetPositions();
-    if (!assessDurations(caption::None)) return 0;
-    return assignStrands(caption::None);
+    if (!analysis_.assessDurations(caption::None)) return 0;
+    return analysis_.assignStrands(caption::None);
 }
 
 }  // namespace vl

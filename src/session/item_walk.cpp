@@ -1,36 +1,68 @@
-// The host's walk: one item list at a time (start items, guide strand or a
-// strand), handed out item by item into the host's buffer.
+#include "session/item_walk.h"
+
+#include <algorithm>
+#include <utility>
+
 #include "analysis/track_set_operations.h"
 #include "notation/item_builder.h"
 #include "notation/program_lookup.h"
 #include "notation/strand_walk_index.h"
-#include "session/import_session.h"
 
 namespace vl {
 
-void ImportSession::discardItems() {
+ItemWalk::ItemWalk(TrackSet& tracks, const std::vector<Strand>& strands)
+    : tracks_(tracks), strands_(strands) {}
+
+ItemWalk::~ItemWalk() = default;
+
+void ItemWalk::reset() {
+    discardItems();
+    strandPosition_ = SIZE_MAX;
+}
+
+void ItemWalk::forgetTrackIndex() { walkIndex_.reset(); }
+
+void ItemWalk::discardItems() {
     items_.reset();
     itemPosition_ = 0;
     walkIndex_.reset();
 }
 
-bool ImportSession::buildStrandItems(size_t strandIndex) {
+void ItemWalk::startList(ItemList items) {
+    items_ = std::make_unique<ItemList>(std::move(items));
+    itemPosition_ = 0;
+}
+
+bool ItemWalk::buildStrandItems(size_t strandIndex) {
     const Strand& strand = strands_[strandIndex];
     if (strand.trackIndex >= tracks_.size()) {
-        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strand));
-    } else {
-        // The strands of a track follow each other: one index serves them all.
-        MidiTrack& track = tracks_.tracks[strand.trackIndex];
-        if (!walkIndex_ || walkIndex_->trackIndex() != strand.trackIndex ||
-            !walkIndex_->stillDescribes(track))
-            walkIndex_ = std::make_unique<StrandWalkIndex>(track, strand.trackIndex);
-        items_ = std::make_unique<ItemList>(vl::buildStrandItems(tracks_, strand, *walkIndex_));
+        startList(vl::buildStrandItems(tracks_, strand));
+        return true;
     }
-    itemPosition_ = 0;
+    // The strands of a track follow each other: one index serves them all.
+    MidiTrack& track = tracks_.tracks[strand.trackIndex];
+    if (!walkIndex_ || walkIndex_->trackIndex() != strand.trackIndex ||
+        !walkIndex_->stillDescribes(track))
+        walkIndex_ = std::make_unique<StrandWalkIndex>(track, strand.trackIndex);
+    startList(vl::buildStrandItems(tracks_, strand, *walkIndex_));
     return true;
 }
 
-bool ImportSession::getFirstStrand() {
+bool ItemWalk::openStartItems() {
+    discardItems();
+    startList(buildStartItems(tracks_));
+    return true;
+}
+
+bool ItemWalk::openGuideStrand() {
+    discardItems();
+    strandPosition_ = SIZE_MAX;
+    if (tracks_.empty()) return false;
+    startList(buildGuideItems(tracks_.tracks.front()));
+    return true;
+}
+
+bool ItemWalk::openFirstStrand() {
     clearOutputMarks(tracks_);  // every note may be emitted again
     discardItems();
     if (strands_.empty()) {
@@ -41,7 +73,7 @@ bool ImportSession::getFirstStrand() {
     return buildStrandItems(strandPosition_);
 }
 
-bool ImportSession::getNextStrand() {
+bool ItemWalk::openNextStrand() {
     // The walk index stays: the next strand is likely on the same track.
     items_.reset();
     itemPosition_ = 0;
@@ -51,30 +83,28 @@ bool ImportSession::getNextStrand() {
     return buildStrandItems(strandPosition_);
 }
 
-bool ImportSession::getGuideStrand() {
+// A forward step that runs off the end of the strands leaves the position past
+// the end; one step back from there is the last strand, whose list the failed
+// step has discarded.
+bool ItemWalk::openPreviousStrand() {
+    // SIZE_MAX is no strand at all (guide strand, or no walk yet).
+    if (strandPosition_ == SIZE_MAX) return false;
+    const size_t current = std::min(strandPosition_, strands_.size());
+    if (current == 0) return false;
     discardItems();
-    strandPosition_ = SIZE_MAX;
-    if (tracks_.empty()) return false;
-    items_ = std::make_unique<ItemList>(buildGuideItems(tracks_.tracks.front()));
-    itemPosition_ = 0;
-    return true;
+    strandPosition_ = current - 1;
+    clearOutputMarks(tracks_);  // the strand's notes may be emitted again
+    return buildStrandItems(strandPosition_);
 }
 
-bool ImportSession::getStartItems() {
-    discardItems();
-    items_ = std::make_unique<ItemList>(buildStartItems(tracks_));
-    itemPosition_ = 0;
-    return true;
-}
-
-bool ImportSession::getFirstItem(ImportItem* out) {
+bool ItemWalk::firstItem(ImportItem* out) {
     if (!items_ || items_->empty() || out == nullptr) return false;
     itemPosition_ = 0;
     *out = items_->at(0);
     return true;
 }
 
-bool ImportSession::getNextItem(ImportItem* out) {
+bool ItemWalk::nextItem(ImportItem* out) {
     if (!items_ || out == nullptr) return false;
     if (itemPosition_ + 1 >= items_->size()) {
         itemPosition_ = items_->size();
@@ -85,7 +115,18 @@ bool ImportSession::getNextItem(ImportItem* out) {
     return true;
 }
 
-bool ImportSession::getStartVoicing(ImportItem* out) {
+// After a forward step ran off the end of the list, one step back is the last
+// item.
+bool ItemWalk::previousItem(ImportItem* out) {
+    if (!items_ || out == nullptr) return false;
+    const size_t current = std::min(itemPosition_, items_->size());
+    if (current == 0) return false;
+    itemPosition_ = current - 1;
+    *out = items_->at(itemPosition_);
+    return true;
+}
+
+bool ItemWalk::startVoicing(ImportItem* out) {
     if (out == nullptr || strandPosition_ >= strands_.size()) return false;
     const Strand& strand = strands_[strandPosition_];
     ImportItem item{};
@@ -93,12 +134,11 @@ bool ImportSession::getStartVoicing(ImportItem* out) {
     item.action = itemaction::Append;
     item.arg1 = strand.channel;
     item.arg2 = programOfChannel(tracks_, strand.channel);
-    voicingItem_ = item;
     *out = item;
     return true;
 }
 
-const char* ImportSession::itemText(const ImportItem& item) const {
+const char* ItemWalk::itemText(const ImportItem& item) const {
     return items_ ? items_->textOf(item) : nullptr;
 }
 

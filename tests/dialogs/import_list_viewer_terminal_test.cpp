@@ -41,9 +41,9 @@ TEST(ImportListViewerTerminal, keys_walk_items_bars_and_strands_and_a_beep_rings
     const TempFile file = writeTempFile(twoStrandFile());
     ImportFilterApp app(file.directory() + "/settings.ini");
     auto session = ImportSession::fromFile(file.path(), app);
-    ASSERT_EQ(session->initialise(), 2);
+    ASSERT_EQ(session->transcribe(), 2);
     Terminal t("f\nF\n>\n<\nd\nu\nb\ncancel\n");
-    ImportListViewer viewer(*session);
+    ImportListViewer viewer(session->walk());
     EXPECT_EQ(t.runner.runModal(viewer, nullptr), kDialogCancel);
     expectGolden("dialogs/import_list_viewer_terminal.txt", t.out.str());
 }

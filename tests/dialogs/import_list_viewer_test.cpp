@@ -55,8 +55,8 @@ protected:
         const TempFile temp = writeTempFile(file);
         ImportFilterApp app(temp.directory() + "/settings.ini");
         auto session = ImportSession::fromFile(temp.path(), app);
-        session->initialise();
-        Viewer viewer(*session);
+        session->transcribe();
+        Viewer viewer(session->walk());
         viewer.startModal();
         std::string log = "open";
         const std::map<char, int> buttons = {
@@ -96,7 +96,7 @@ TEST_F(ImportListViewerDialog, the_export_shows_the_viewer_and_leaves_the_walk_w
     const TempFile temp = writeTempFile(twoStrandFile());
     ImportFilterApp app(temp.directory() + "/settings.ini");
     auto session = ImportSession::fromFile(temp.path(), app);
-    session->initialise();
+    session->transcribe();
     runner_.press(Viewer::kNextStrandButton).press(Viewer::kForwardToBarButton);
     runner_.press(kDialogCancel);
     int parent = 0;
@@ -107,7 +107,7 @@ TEST_F(ImportListViewerDialog, the_export_shows_the_viewer_and_leaves_the_walk_w
     EXPECT_EQ(shown.result, kDialogCancel);
     EXPECT_EQ(shown.controlsAtEnd[2].text + " " + shown.controlsAtEnd[5].text, "1 barline 0");
     ImportItem item{};  // on strand 1's first bar line: next is the bass's first note
-    ASSERT_TRUE(session->getNextItem(&item));
+    ASSERT_TRUE(session->walk().nextItem(&item));
     EXPECT_EQ(item.type, itemtype::MidiNote);
     EXPECT_EQ(item.arg1, 48);
 }

@@ -101,7 +101,7 @@ TEST_F(StatisticsExports, a_read_file_gives_presence_fits_and_swing_and_shows_th
 }
 
 TEST_F(StatisticsExports, without_tracks_entries_1_to_28_are_still_written_and_nothing_shows) {
-    sessionOf(session_)->tracks().tracks.clear();
+    sessionOf(session_)->analysis().tracks().tracks.clear();
     EXPECT_EQ(VlMidiStatisticsCompute(session_, record_.data()), 0);
     EXPECT_EQ(joined(record_), "7 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 "
                                "0 0 0 0 0 0 0 0 0 0 0 0");

@@ -11,7 +11,7 @@ namespace {
 struct LiveSession {
     ::ImportSession* handle = vlMidiImportNew(0, 0, 96, 2);
     ~LiveSession() { vlImportClose(&handle); }
-    MidiTrack& track(size_t i) { return sessionOf(handle)->tracks().tracks.at(i); }
+    MidiTrack& track(size_t i) { return sessionOf(handle)->analysis().tracks().tracks.at(i); }
 };
 
 // The payload bytes of the last event of track 0 in hexadecimal.
@@ -30,7 +30,7 @@ TEST(LiveInput, appends_go_to_the_tracks_in_range_with_their_bytes_and_deltas) {
     LiveSession s;
     ASSERT_NE(s.handle, nullptr);
     EXPECT_TRUE(sessionOf(s.handle)->isLive());
-    EXPECT_EQ(sessionOf(s.handle)->tracks().division, 96u);
+    EXPECT_EQ(sessionOf(s.handle)->analysis().tracks().division, 96u);
     EXPECT_EQ(s.track(1).division, 96u);
     EXPECT_EQ(vlMidiImportAppend(s.handle, 2, 0x403C90u, 0), 0);
     EXPECT_EQ(vlMidiImportAppend(s.handle, -1, 0x403C90u, 0), 0);

@@ -104,8 +104,9 @@ TEST_F(OpenClose, a_reread_keeps_the_strands_whatever_became_of_the_file) {
         }
         VlMidiReread(s);
         ImportSession& session = *sessionOf(s);
-        EXPECT_EQ(session.analysisState(), 0u);
-        EXPECT_EQ(session.tracks().size(), static_cast<size_t>(std::max(tracksAfter, 0)));
+        EXPECT_EQ(session.analysis().state(), 0u);
+        EXPECT_EQ(session.analysis().tracks().size(),
+                  static_cast<size_t>(std::max(tracksAfter, 0)));
         EXPECT_EQ(session.path().empty(), tracksAfter < 0);
         EXPECT_EQ((session.error() & error::Unreadable) != 0, tracksAfter < 0);
         EXPECT_EQ(vlImportStrandCount(s), strands);
@@ -115,7 +116,7 @@ TEST_F(OpenClose, a_reread_keeps_the_strands_whatever_became_of_the_file) {
         walkEverything(s);
         int lists = 0;  // only strands whose track is still there list anything
         for (bool more = vlImportGetFirstStrand(s); more; more = vlImportGetNextStrand(s)) {
-            const Strand& strand = session.strands()[static_cast<size_t>(lists++)];
+            const Strand& strand = session.analysis().strands()[static_cast<size_t>(lists++)];
             EXPECT_EQ(vlImportGetFirstItem(s, &next) != 0,
                       static_cast<int>(strand.trackIndex) < tracksAfter) << lists;
         }

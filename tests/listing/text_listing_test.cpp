@@ -51,7 +51,7 @@ std::string walkExports(::ImportSession* h) {
 // Copies the annotations of the track text onto the events of the first track.
 void annotate(ImportSession& s, const std::string& text) {
     const MidiTrack annotated = trackFromText(text);
-    auto to = s.tracks().tracks.at(0).events.begin();
+    auto to = s.analysis().tracks().tracks.at(0).events.begin();
     for (const MidiEvent& from : annotated.events) {
         std::tie(to->strand, to->flags, to->duration1, to->duration2) =
             std::tie(from.strand, from.flags, from.duration1, from.duration2);
@@ -81,8 +81,9 @@ TEST_F(TextListingTest, every_file_of_the_table_lists_as_its_golden_listing) {
         if (c.has("annotations")) annotate(*s, c["annotations"]);
         TextListing listing;
         const auto state = static_cast<uint32_t>(c.number("state"));
-        expectGolden(c["golden"], walk(listing, {s->header(), s->tracks(), state}));
-        EXPECT_EQ(TextListing::lineCount(s->tracks()), c.number("lines"));
+        const TrackAnalysis& a = s->analysis();
+        expectGolden(c["golden"], walk(listing, {a.header(), a.tracks(), state}));
+        EXPECT_EQ(TextListing::lineCount(a.tracks()), c.number("lines"));
         if (c.has("state")) continue;
         expectGolden(c["golden"], walkExports(handleOf(s.get())));
         EXPECT_EQ(VlMidiTextLineCount(handleOf(s.get())), c.number("lines"));
@@ -97,7 +98,8 @@ TEST_F(TextListingTest, every_column_of_the_table_reads_as_expected) {
             annotate(*s, c["note"]);
             TextListing listing;
             const auto state = static_cast<uint32_t>(c.number("state"));
-            const std::string lines = walk(listing, {s->header(), s->tracks(), state});
+            const TrackAnalysis& a = s->analysis();
+            const std::string lines = walk(listing, {a.header(), a.tracks(), state});
             const std::string want = c["annotation"] == "none" ? "<null>" : quoted(c["annotation"]);
             EXPECT_NE(lines.find("|90 3c 5a |<null> |<null> |<null> |" + want + "\n"),
                       std::string::npos) << lines;
@@ -145,9 +147,9 @@ TEST_F(TextListingTest, requests_off_the_lines_give_null_values) {
     EXPECT_NE(walkExports(h).find("|90 30 50 |"), std::string::npos);
 
     TextListing listing;
-    const ListingSource source{s->header(), s->tracks(), 0};
+    const ListingSource source{s->analysis().header(), s->analysis().tracks(), 0};
     ASSERT_TRUE(listing.setFirst(source) && listing.setNext(source) && listing.setNext(source));
-    s->tracks().tracks.pop_back();  // the cursor's track
+    s->analysis().tracks().tracks.pop_back();  // the cursor's track
     EXPECT_EQ(listing.lineType(source), -1);
     EXPECT_EQ(listing.textChunk(source, 2), nullptr);
 }

@@ -60,17 +60,17 @@ std::unique_ptr<ImportSession> transcribedLiveSession() {
         std::snprintf(buf, sizeof buf, "%d on 2 %d, %d off 2 %d, ", t, line, t + 48, line);
         second += buf;
     }
-    session->tracks().tracks[0].events = trackFromText(first).events;
-    session->tracks().tracks[1].events = trackFromText(second).events;
-    EXPECT_GT(session->initialise(), 2);
+    session->analysis().tracks().tracks[0].events = trackFromText(first).events;
+    session->analysis().tracks().tracks[1].events = trackFromText(second).events;
+    EXPECT_GT(session->transcribe(), 2);
     return session;
 }
 
-std::string walkedItems(ImportSession& session) {
+std::string walkedItems(ItemWalk& walk) {
     std::string out;
     ImportItem item{};
-    for (bool more = session.getFirstItem(&item); more; more = session.getNextItem(&item))
-        out += (out.empty() ? "" : ", ") + itemText(item, session.itemText(item));
+    for (bool more = walk.firstItem(&item); more; more = walk.nextItem(&item))
+        out += (out.empty() ? "" : ", ") + itemText(item, walk.itemText(item));
     return out;
 }
 
@@ -81,42 +81,44 @@ std::string freshItems(TrackSet tracks, const Strand& strand, bool clear = true)
 
 TEST(StrandWalkIndex, the_sessions_walk_matches_a_fresh_build_of_every_strand_in_turn) {
     std::unique_ptr<ImportSession> session = transcribedLiveSession();
-    const std::vector<Strand> strands = session->strands();
-    TrackSet copy = session->tracks();
+    const std::vector<Strand> strands = session->analysis().strands();
+    TrackSet copy = session->analysis().tracks();
     clearOutputMarks(copy);
     size_t walked = 0;
-    for (bool more = session->getFirstStrand(); more; more = session->getNextStrand(), ++walked) {
+    ItemWalk& walk = session->walk();
+    for (bool more = walk.openFirstStrand(); more; more = walk.openNextStrand(), ++walked) {
         ASSERT_LT(walked, strands.size());
-        EXPECT_EQ(walkedItems(*session), itemsText(buildStrandItems(copy, strands[walked])));
+        EXPECT_EQ(walkedItems(session->walk()), itemsText(buildStrandItems(copy, strands[walked])));
     }
     EXPECT_EQ(walked, strands.size());
     // A second walk starts from unmarked notes again.
-    ASSERT_TRUE(session->getFirstStrand());
-    EXPECT_EQ(walkedItems(*session), freshItems(session->tracks(), strands[0]));
+    ASSERT_TRUE(session->walk().openFirstStrand());
+    EXPECT_EQ(walkedItems(session->walk()), freshItems(session->analysis().tracks(), strands[0]));
 }
 
 TEST(StrandWalkIndex, events_appended_during_the_walk_are_seen_by_the_next_strand) {
     std::unique_ptr<ImportSession> session = transcribedLiveSession();
-    const std::vector<Strand> strands = session->strands();
+    const std::vector<Strand> strands = session->analysis().strands();
     ASSERT_EQ(strands[1].trackIndex, strands[0].trackIndex);
-    ASSERT_TRUE(session->getFirstStrand());
+    ASSERT_TRUE(session->walk().openFirstStrand());
     // The kept index no longer describes the track: the next list is built anew.
-    session->tracks().tracks[strands[0].trackIndex].append(MidiEvent(960, barMarkerMessage()));
-    const std::string expected = freshItems(session->tracks(), strands[1], false);
-    ASSERT_TRUE(session->getNextStrand());
-    EXPECT_EQ(walkedItems(*session), expected);
+    MidiTrack& edited = session->analysis().tracks().tracks[strands[0].trackIndex];
+    edited.append(MidiEvent(960, barMarkerMessage()));
+    const std::string expected = freshItems(session->analysis().tracks(), strands[1], false);
+    ASSERT_TRUE(session->walk().openNextStrand());
+    EXPECT_EQ(walkedItems(session->walk()), expected);
     EXPECT_EQ(expected.substr(expected.size() - 10), "4 00 00 00");
 }
 
 TEST(StrandWalkIndex, an_edit_during_the_walk_ends_it) {
     std::unique_ptr<ImportSession> session = transcribedLiveSession();
-    ASSERT_TRUE(session->getFirstStrand());
-    session->rerunFirstQuantising();
+    ASSERT_TRUE(session->walk().openFirstStrand());
+    session->editing().rerunFirstQuantising();
     ImportItem item{};
-    EXPECT_FALSE(session->getFirstItem(&item));
-    EXPECT_FALSE(session->getNextStrand());
-    ASSERT_TRUE(session->getFirstStrand());  // a new walk works on the edited tracks
-    EXPECT_FALSE(walkedItems(*session).empty());
+    EXPECT_FALSE(session->walk().firstItem(&item));
+    EXPECT_FALSE(session->walk().openNextStrand());
+    ASSERT_TRUE(session->walk().openFirstStrand());  // a new walk works on the edited tracks
+    EXPECT_FALSE(walkedItems(session->walk()).empty());
 }
 
 using EventProgressTest = HostTest;

@@ -61,10 +61,10 @@ protected:
     // Notes a command's answer, the state word, strands and tracks after it.
     void note(const std::string& what, int64_t answer, const ImportSession& s) {
         char word[16];
-        std::snprintf(word, sizeof word, "%05x", s.analysisState());
+        std::snprintf(word, sizeof word, "%05x", s.analysis().state());
         log_ += what + " -> " + std::to_string(answer) + ", state " + word + ", strands " +
-                std::to_string(s.strandCount()) + "\n";
-        for (const MidiTrack& t : s.tracks().tracks) log_ += "  " + trackText(t) + "\n";
+                std::to_string(s.analysis().strandCount()) + "\n";
+        for (const MidiTrack& t : s.analysis().tracks().tracks) log_ += "  " + trackText(t) + "\n";
     }
 
     TempDir dir_;
@@ -78,10 +78,10 @@ TEST_F(EditingCommands, worked_cases_give_the_transcript) {
     auto s = open();
     note("fix delay on a fresh file", VlMidiQuantiseFixDelay(handleOf(s.get())), *s);
     s = open();
-    s->initialise();
+    s->transcribe();
     note("fix delay after the transcription", VlMidiQuantiseFixDelay(handleOf(s.get())), *s);
     s = open(threeEqualTracks());
-    s->assignStrands(caption::None);
+    s->analysis().assignStrands(caption::None);
     note("remove duplicates", VlMidiDuplicateTracksRemove(handleOf(s.get())), *s);
     note("remove duplicates again", VlMidiDuplicateTracksRemove(handleOf(s.get())), *s);
     s = open(SmfBuilder().track().noteOn(0, 0, 60, 90).noteOff(480, 0, 60).endTrack(480)
@@ -89,15 +89,15 @@ TEST_F(EditingCommands, worked_cases_give_the_transcript) {
     VlMidiTrackLengthsEqualise(handleOf(s.get()));
     note("equalise 960 and 1920", 0, *s);
     s = open();
-    s->annotate();
-    const std::string annotated = trackText(s->tracks().tracks[1], true);
+    s->editing().annotate();
+    const std::string annotated = trackText(s->analysis().tracks().tracks[1], true);
     VlMidiFiducialEventsToggle(handleOf(s.get()));
     note("toggle markers", VlMidiFiducialEventsArePresent(handleOf(s.get())), *s);
     VlMidiFiducialEventsToggle(handleOf(s.get()));
     note("toggle markers again", VlMidiFiducialEventsArePresent(handleOf(s.get())), *s);
-    EXPECT_EQ(trackText(s->tracks().tracks[1], true), annotated);
+    EXPECT_EQ(trackText(s->analysis().tracks().tracks[1], true), annotated);
     s = open();
-    s->initialise();
+    s->transcribe();
     note("insert bar lines after the transcription", VlMidiBarlinesInsert(handleOf(s.get())), *s);
     s = open();
     note("kill baddies", VlMidiKillBaddies(handleOf(s.get())), *s);
@@ -128,8 +128,8 @@ std::string annotationsOf(TrackSet set) {
 // strands a command must leave alone (a re-read keeps the host's strands).
 void expectStateDescribesTracks(ImportSession& s, bool tiesAfterStrands,
                                 const std::vector<Strand>* keptStrands) {
-    const uint32_t word = s.analysisState();
-    const std::string text = annotationsOf(s.tracks());
+    const uint32_t word = s.analysis().state();
+    const std::string text = annotationsOf(s.analysis().tracks());
     const auto has = [&](uint32_t bits) { return (word & bits) != 0; };
     const auto shows = [&](const char* marker) { return text.find(marker) != text.npos; };
     EXPECT_TRUE(has(state::AnyFiducials) || !shows("KQVL"));
@@ -137,7 +137,7 @@ void expectStateDescribesTracks(ImportSession& s, bool tiesAfterStrands,
     EXPECT_TRUE(!has(state::BarGroups) || shows("KQVLBAR"));
     EXPECT_TRUE(!has(state::MetaMarkers) || shows("KQVLMTA"));
 
-    TrackSet fresh = s.tracks();
+    TrackSet fresh = s.analysis().tracks();
     if (tiesAfterStrands) {
         for (MidiTrack& t : fresh.tracks)
             for (EventPos p = t.begin(); p != t.end();)
@@ -151,7 +151,7 @@ void expectStateDescribesTracks(ImportSession& s, bool tiesAfterStrands,
         assignStrands(fresh, strands, s.progress(), caption::None, s.resolutionSettings());
     if (tiesAfterStrands) markTies(fresh, s.progress(), caption::None);
     EXPECT_EQ(text, annotationsOf(fresh));
-    EXPECT_EQ(s.strands(), keptStrands != nullptr ? *keptStrands : strands);
+    EXPECT_EQ(s.analysis().strands(), keptStrands != nullptr ? *keptStrands : strands);
 }
 
 TEST_F(EditingCommands, every_command_from_every_level_leaves_a_true_state_word) {
@@ -161,19 +161,25 @@ TEST_F(EditingCommands, every_command_from_every_level_leaves_a_true_state_word)
         bool ranTiesStep = false;  // the ties step placed pieces after the strands
     } levels[] = {
         {"fresh read", [](ImportSession&) {}},
-        {"assessed only", [](ImportSession& s) { s.assessDurations(caption::None); }},
-        {"annotated", [](ImportSession& s) { s.annotate(); }},
-        {"markers only", [](ImportSession& s) { s.insertFiducialEvents(); }},
-        {"bar lines only", [](ImportSession& s) { s.locateBarLines(0); }},
+        {"assessed only", [](ImportSession& s) { s.analysis().assessDurations(caption::None); }},
+        {"annotated", [](ImportSession& s) { s.editing().annotate(); }},
+        {"markers only", [](ImportSession& s) { s.analysis().insertMarkers(); }},
+        {"bar lines only", [](ImportSession& s) { s.analysis().locateBarLines(false); }},
         {"markers and durations",
-         [](ImportSession& s) { s.insertFiducialEvents(), s.assessDurations(caption::None); }},
-        {"markers and strands", [](ImportSession& s) { s.insertFiducialEvents(), s.annotate(); }},
+         [](ImportSession& s) {
+             s.analysis().insertMarkers(), s.analysis().assessDurations(caption::None);
+         }},
+        {"markers and strands",
+         [](ImportSession& s) { s.analysis().insertMarkers(), s.editing().annotate(); }},
         {"bar lines and durations",
-         [](ImportSession& s) { s.locateBarLines(0), s.assessDurations(caption::None); }},
-        {"quantised and annotated", [](ImportSession& s) { s.firstQuantising(), s.annotate(); }},
-        {"initialised", [](ImportSession& s) { s.initialise(); }, true},
+         [](ImportSession& s) {
+             s.analysis().locateBarLines(false), s.analysis().assessDurations(caption::None);
+         }},
+        {"quantised and annotated",
+         [](ImportSession& s) { s.analysis().firstQuantising(), s.editing().annotate(); }},
+        {"initialised", [](ImportSession& s) { s.transcribe(); }, true},
         {"initialised, markers cleared",
-         [](ImportSession& s) { s.initialise(), s.clearMarkersAndRestore(); }},
+         [](ImportSession& s) { s.transcribe(), s.editing().clearMarkersAndRestore(); }},
     };
     const auto api = [](auto f) { return [f](ImportSession& s) { f(handleOf(&s)); }; };
     const struct {
@@ -199,8 +205,8 @@ TEST_F(EditingCommands, every_command_from_every_level_leaves_a_true_state_word)
             SCOPED_TRACE(std::string(level.name) + " / " + command.name);
             auto s = open();
             level.reach(*s);
-            const uint32_t levelWord = s->analysisState();
-            const std::vector<Strand> strandsBefore = s->strands();
+            const uint32_t levelWord = s->analysis().state();
+            const std::vector<Strand> strandsBefore = s->analysis().strands();
             host_.clearReports();
             command.run(*s);
             log_ += std::string(level.name) + " / " + command.name + ":";
@@ -216,9 +222,9 @@ TEST_F(EditingCommands, every_command_from_every_level_leaves_a_true_state_word)
             const uint32_t results = state::Durations | state::Strands;
             const bool keepsLevel = command.name != "reread" && command.name != "complete all" &&
                                     command.name != "annotate";
-            EXPECT_TRUE(!keepsLevel || (s->analysisState() & results) == (levelWord & results));
+            EXPECT_TRUE(!keepsLevel || (s->analysis().state() & results) == (levelWord & results));
             EXPECT_TRUE(!command.keepsMarkers || (levelWord & state::AnyFiducials) == 0 ||
-                        (s->analysisState() & state::AnyFiducials) != 0);
+                        (s->analysis().state() & state::AnyFiducials) != 0);
         }
     }
     expectGolden("session/command_titles.txt", log_);

@@ -19,10 +19,10 @@ std::string bytesOf(const ImportItem& item) {
     return out;
 }
 
-std::vector<std::string> forward(ImportSession& s) {
+std::vector<std::string> forward(ItemWalk& w) {
     std::vector<std::string> items;
     ImportItem item{};
-    for (bool more = s.getFirstItem(&item); more; more = s.getNextItem(&item))
+    for (bool more = w.firstItem(&item); more; more = w.nextItem(&item))
         items.push_back(bytesOf(item));
     return items;
 }
@@ -31,22 +31,23 @@ TEST(ItemWalkBack, steps_back_fail_without_a_list_or_buffer_and_a_strand_back_li
     const TempFile file = writeTempFile(twoStrandFile());
     ImportFilterApp app(file.directory() + "/settings.ini");
     auto s = ImportSession::fromFile(file.path(), app);
-    ASSERT_EQ(s->initialise(), 2);
+    ASSERT_EQ(s->transcribe(), 2);
+    ItemWalk& w = s->walk();
     ImportItem item{};
-    EXPECT_FALSE(s->getPreviousItem(&item) || s->getPreviousStrand());  // no walk yet
-    ASSERT_TRUE(s->getFirstStrand());
-    const std::vector<std::string> strand0 = forward(*s);
-    ASSERT_TRUE(s->getFirstItem(&item) && s->getNextItem(&item));
-    EXPECT_FALSE(s->getPreviousItem(nullptr));
-    EXPECT_TRUE(s->getPreviousItem(&item));  // the failed call did not move
-    ASSERT_TRUE(s->getNextStrand());
-    EXPECT_FALSE(s->getNextStrand());  // past the last strand the list is gone
-    EXPECT_FALSE(s->getPreviousItem(&item));
-    ASSERT_TRUE(s->getPreviousStrand() && s->getPreviousStrand());  // notes marked emitted
-    EXPECT_EQ(forward(*s), strand0);
-    ASSERT_TRUE(s->getGuideStrand());
-    EXPECT_FALSE(s->getPreviousStrand());  // not from the guide strand, whose list stays
-    EXPECT_FALSE(forward(*s).empty());
+    EXPECT_FALSE(w.previousItem(&item) || w.openPreviousStrand());  // no walk yet
+    ASSERT_TRUE(w.openFirstStrand());
+    const std::vector<std::string> strand0 = forward(w);
+    ASSERT_TRUE(w.firstItem(&item) && w.nextItem(&item));
+    EXPECT_FALSE(w.previousItem(nullptr));
+    EXPECT_TRUE(w.previousItem(&item));  // the failed call did not move
+    ASSERT_TRUE(w.openNextStrand());
+    EXPECT_FALSE(w.openNextStrand());  // past the last strand the list is gone
+    EXPECT_FALSE(w.previousItem(&item));
+    ASSERT_TRUE(w.openPreviousStrand() && w.openPreviousStrand());  // notes marked emitted
+    EXPECT_EQ(forward(w), strand0);
+    ASSERT_TRUE(w.openGuideStrand());
+    EXPECT_FALSE(w.openPreviousStrand());  // not from the guide strand, whose list stays
+    EXPECT_FALSE(forward(w).empty());
 }
 
 }  // namespace

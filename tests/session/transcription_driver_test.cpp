@@ -19,7 +19,8 @@ protected:
 
     std::unique_ptr<ImportSession> liveSession(int tracks) {
         auto s = ImportSession::fromLiveInput(96, tracks, app_);
-        for (int t = 0; t < tracks; ++t) appendLiveEvent(s->tracks(), t, MidiEvent(0, 0x2FFFu));
+        for (int t = 0; t < tracks; ++t)
+            appendLiveEvent(s->analysis().tracks(), t, MidiEvent(0, 0x2FFFu));
         return s;
     }
 
@@ -37,7 +38,7 @@ const std::vector<std::string> kCaptions = {
 
 TEST_F(TranscriptionDriver, runs_the_steps_in_order_and_sets_every_bit_but_triplets) {
     auto s = liveSession(3);
-    EXPECT_EQ(s->initialise(), 0);
+    EXPECT_EQ(s->transcribe(), 0);
     EXPECT_EQ(host_.stepCaptions(), kCaptions);
     const auto details = host_.detailTexts();
     for (const char* text : {"Track 1 of 3", "Track 2 of 3", "Track 3 of 3"})
@@ -45,9 +46,9 @@ TEST_F(TranscriptionDriver, runs_the_steps_in_order_and_sets_every_bit_but_tripl
     const uint32_t all = state::DelayRemoved | state::LengthsEqualised | state::MetaMarkers |
                          state::BarGroups | state::Ties | state::FirstQuantised |
                          state::Durations | state::Strands;
-    EXPECT_EQ(s->analysisState(), all);
-    EXPECT_EQ(s->initialise(), 0);  // a second run keeps the state
-    EXPECT_EQ(s->analysisState(), all);
+    EXPECT_EQ(s->analysis().state(), all);
+    EXPECT_EQ(s->transcribe(), 0);  // a second run keeps the state
+    EXPECT_EQ(s->analysis().state(), all);
 }
 
 TEST_F(TranscriptionDriver, a_cancel_stops_at_the_next_cancel_test_and_a_new_run_recovers) {
@@ -66,13 +67,13 @@ TEST_F(TranscriptionDriver, a_cancel_stops_at_the_next_cancel_test_and_a_new_run
         auto s = liveSession(2);
         host_.clearReports();
         host_.cancelAtCaption(kCaptions[c.cancelFrom]);
-        EXPECT_EQ(s->initialise(), -1);
+        EXPECT_EQ(s->transcribe(), -1);
         EXPECT_EQ(host_.stepCaptions(),
                   std::vector<std::string>(kCaptions.begin(), kCaptions.begin() + c.captionsSeen));
-        EXPECT_EQ(s->analysisState() & c.set, c.set);
-        EXPECT_EQ(s->analysisState() & c.clear, 0u);
+        EXPECT_EQ(s->analysis().state() & c.set, c.set);
+        EXPECT_EQ(s->analysis().state() & c.clear, 0u);
         host_.stopCancelling();
-        EXPECT_EQ(s->initialise(), 0);
+        EXPECT_EQ(s->transcribe(), 0);
     }
 }
 
