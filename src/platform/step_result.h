@@ -25,6 +25,9 @@ struct StepResult {
     static StepResult cancelledAfter(size_t n) { return {heldCount(n), true}; }
     static StepResult of(size_t n, bool cancelled) { return {heldCount(n), cancelled}; }
 
+    // What a host command answers: the count, or -1 when cancelled.
+    int32_t hostAnswer() const { return cancelled ? -1 : count; }
+
     // Adds another pass's count and takes over its cancel.
     StepResult& operator+=(const StepResult& other) {
         count = heldCount(static_cast<size_t>(count) + static_cast<size_t>(other.count));

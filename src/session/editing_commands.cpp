@@ -30,7 +30,7 @@ int32_t EditingCommands::rerunFirstQuantising() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     if (has(old, kResults)) analysis_.discardResults();
-    const bool changed = analysis_.firstQuantising();
+    const bool changed = analysis_.firstQuantising().count > 0;
     analysis_.restoreLevel(old, caption::ReassessDurations, title::ReassignStrandsAfterQuantising);
     return changed ? 1 : 0;
 }
@@ -80,14 +80,14 @@ int32_t EditingCommands::completeAllMissingSteps() {
     if (!done(state::Durations)) a.assessDurations(caption::None);
     if (!done(state::Strands)) a.assignStrands(caption::None);
     if (!done(state::Ties)) a.locateTies();
-    return a.analyseTripletsAndSwing();
+    return a.analyseTripletsAndSwing().count;
 }
 
 int32_t EditingCommands::eliminateIllegalEventsAndRestore() {
     forgetPositions();
     const uint32_t old = analysis_.state();
     if (has(old, kResults)) analysis_.discardResults();
-    const int32_t deleted = analysis_.eliminateIllegalEvents();
+    const int32_t deleted = analysis_.eliminateIllegalEvents().count;
     analysis_.restoreLevel(old, caption::None, caption::None);
     return deleted;
 }
@@ -124,13 +124,13 @@ bool EditingCommands::insertBarLines() {
 
 int32_t EditingCommands::insertProprietaryOnOffs() {
     forgetPositions();
-    return analysis_.locateTies();
+    return analysis_.locateTies().count;
 }
 
 int32_t EditingCommands::annotate() {
     forgetPositions();
-    if (!analysis_.assessDurations(caption::None)) return 0;
-    return analysis_.assignStrands(caption::None);
+    if (analysis_.assessDurations(caption::None).cancelled) return 0;
+    return analysis_.assignStrands(caption::None).hostAnswer();
 }
 
 }  // namespace vl

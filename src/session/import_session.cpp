@@ -57,7 +57,7 @@ int32_t ImportSession::transcribe() {
     // The steps insert and delete events: a listing cursor and the item walk
     // must start again.
     editing_.forgetPositions();
-    return analysis_.transcribe();
+    return analysis_.transcribe().hostAnswer();
 }
 
 }  // namespace vl

@@ -9,6 +9,7 @@
 #include "analysis/illegal_events.h"
 #include "analysis/swing_detection.h"
 #include "analysis/tie_location.h"
+#include "analysis/track_invariants.h"
 #include "analysis/track_repairs.h"
 #include "analysis/track_set_operations.h"
 #include "analysis/track_step_driver.h"
@@ -31,33 +32,46 @@ void TrackAnalysis::clearTracks() {
     state_ = 0;
 }
 
-int32_t TrackAnalysis::transcribe() {
+StepResult TrackAnalysis::transcribe() {
     vl::computeChannelMasks(tracks_);
     buildQuantisationSettings();
     eliminateIllegalEvents();
+    // From here on every step keeps the tracks well formed.
+    checkAfter("illegal-event elimination");
     removeInitialDelay();
+    checkAfter("initial-delay removal");
     equaliseTrackLengths();
+    checkAfter("track-length equalising");
     removeDuplicateTracks();
+    checkAfter("duplicate-track removal");
     insertMetaMarkers();
+    checkAfter("meta-marker insertion");
     locateBarLines(false);
     // Bar markers and bar groups went in from nodes at the end of each
     // track's pool; first quantising walks every track several times.
     compactTracks();
-    if (cancelled()) return -1;
+    if (stopAfter("bar lines")) return StepResult::cancelledAfter(0);
     firstQuantising();
-    if (cancelled()) return -1;
+    if (stopAfter("first quantising")) return StepResult::cancelledAfter(0);
     durationsThenStrands(caption::AssessDurations, caption::AssignStrands);
-    if (cancelled()) return -1;
+    if (stopAfter("durations and strands")) return StepResult::cancelledAfter(0);
     locateTies();
     // Bar groups and tie events have been linked in all over each track; the
     // strand passes that follow walk a track once per strand.
     compactTracks();
-    if (cancelled()) return -1;
-    const int32_t strandResult = analyseTripletsAndSwing();
-    if (cancelled()) return -1;
+    if (stopAfter("ties")) return StepResult::cancelledAfter(0);
+    const StepResult strands = analyseTripletsAndSwing();
+    if (stopAfter("triplets and swing")) return StepResult::cancelledAfter(0);
     confirmChordStructure();
-    if (cancelled()) return -1;
-    return strandResult;
+    if (stopAfter("chord structure")) return StepResult::cancelledAfter(0);
+    return StepResult::done(static_cast<size_t>(strands.count));
+}
+
+void TrackAnalysis::checkAfter(std::string_view step) const { checkTrackInvariants(tracks_, step); }
+
+bool TrackAnalysis::stopAfter(std::string_view step) {
+    checkAfter(step);
+    return cancelled();
 }
 
 void TrackAnalysis::compactTracks() {
@@ -77,13 +91,13 @@ void TrackAnalysis::buildQuantisationSettings() {
     quantisation_.setSwingDetected(swing);
 }
 
-int32_t TrackAnalysis::eliminateIllegalEvents() {
-    int64_t deleted = 0;
-    runTrackStep(progress(), tracks_, caption::EliminateIllegal, [&](MidiTrack& track, size_t) {
-        deleted += vl::eliminateIllegalEvents(track, progress()).count;
-        return StepResult::done();
+StepResult TrackAnalysis::eliminateIllegalEvents() {
+    // A cancel within a track ends that track's walk only; the next track
+    // still gets its turn unless the host cancels between tracks too.
+    return runTrackStep(progress(), tracks_, caption::EliminateIllegal, [&](MidiTrack& track, size_t) {
+        return StepResult::done(
+            static_cast<size_t>(vl::eliminateIllegalEvents(track, progress()).count));
     });
-    return static_cast<int32_t>(std::min<int64_t>(deleted, INT32_MAX));
 }
 
 int32_t TrackAnalysis::removeInitialDelay() {
@@ -110,35 +124,36 @@ void TrackAnalysis::insertMetaMarkers() {
     state_ |= state::MetaMarkers;
 }
 
-bool TrackAnalysis::locateBarLines(bool withBarGroups) {
-    const bool located =
-        !vl::locateBarLines(tracks_, withBarGroups, progress(), caption::LocateBarLines).cancelled;
-    if (located) state_ |= state::BarGroups;
+StepResult TrackAnalysis::locateBarLines(bool withBarGroups) {
+    const StepResult located =
+        vl::locateBarLines(tracks_, withBarGroups, progress(), caption::LocateBarLines);
+    if (!located.cancelled) state_ |= state::BarGroups;
     return located;
 }
 
-bool TrackAnalysis::firstQuantising() {
+StepResult TrackAnalysis::firstQuantising() {
     if (!quantisation_.isBuilt()) buildQuantisationSettings();
-    bool changed = false;
     const ResolutionSettings& settings = resolutionSettings();
-    runTrackStep(progress(), tracks_, caption::FirstQuantising, [&](MidiTrack& track, size_t) {
-        changed |= firstQuantiseTrack(track, quantisation_, settings, progress()).count > 0;
-        return StepResult::done();
-    });
+    // As in illegal-event elimination, a cancel within a track ends only that track.
+    const StepResult quantised =
+        runTrackStep(progress(), tracks_, caption::FirstQuantising, [&](MidiTrack& track, size_t) {
+            return StepResult::done(static_cast<size_t>(
+                firstQuantiseTrack(track, quantisation_, settings, progress()).count));
+        });
     state_ |= state::FirstQuantised;
-    return changed;
+    return quantised;
 }
 
-bool TrackAnalysis::assessDurations(std::string_view title) {
+StepResult TrackAnalysis::assessDurations(std::string_view title) {
     strands_.clear();
-    const bool assessed = !vl::assessDurations(tracks_, progress(), title).cancelled;
+    const StepResult assessed = vl::assessDurations(tracks_, progress(), title);
     // A cancelled assessment leaves the bit clear, so that the level is not
     // taken as reached.
-    if (assessed) state_ |= state::Durations;
+    if (!assessed.cancelled) state_ |= state::Durations;
     return assessed;
 }
 
-int32_t TrackAnalysis::assignStrands(std::string_view title) {
+StepResult TrackAnalysis::assignStrands(std::string_view title) {
     if ((state_ & state::Durations) != 0) {
         if ((state_ & state::Strands) != 0) discardStrands();
     } else {
@@ -147,12 +162,13 @@ int32_t TrackAnalysis::assignStrands(std::string_view title) {
     const StepResult found =
         vl::assignStrands(tracks_, strands_, progress(), title, resolutionSettings());
     state_ |= state::Strands;  // also when cancelled: the strands found so far stay
-    return found.cancelled ? -1 : found.count;
+    return found;
 }
 
-int32_t TrackAnalysis::durationsThenStrands(std::string_view caption1, std::string_view caption2) {
-    if (!assessDurations(caption1)) return 0;
-    return assignStrands(caption2);
+StepResult TrackAnalysis::durationsThenStrands(std::string_view caption1,
+                                               std::string_view caption2) {
+    const StepResult assessed = assessDurations(caption1);
+    return assessed.cancelled ? assessed : assignStrands(caption2);
 }
 
 void TrackAnalysis::discardStrands() {
@@ -181,10 +197,10 @@ void TrackAnalysis::restoreLevel(uint32_t previous, std::string_view caption1,
         discardResults();
 }
 
-int32_t TrackAnalysis::locateTies() {
-    const int32_t bars = markTies(tracks_, progress(), caption::LocateTies).count;
+StepResult TrackAnalysis::locateTies() {
+    const StepResult tied = markTies(tracks_, progress(), caption::LocateTies);
     state_ |= state::Ties;
-    return bars;
+    return tied;
 }
 
 void TrackAnalysis::insertMarkers() {
@@ -200,14 +216,15 @@ void TrackAnalysis::removeMarkers() {
     state_ &= ~state::AnyFiducials;
 }
 
-int32_t TrackAnalysis::analyseTripletsAndSwing() {
-    const int32_t n = strandCount();
-    if (n < 1) return n;
+StepResult TrackAnalysis::analyseTripletsAndSwing() {
+    const auto strands = static_cast<size_t>(strandCount());
+    if (strands == 0) return StepResult::done();
     const ResolutionSettings& settings = resolutionSettings();
-    if (settings.triplets != 0) analyseTriplets(tracks_, strands_, quantisation_, progress());
-    if (settings.swing != 0) analyseSwing(tracks_, strands_, quantisation_, progress());
+    StepResult passes;
+    if (settings.triplets != 0) passes += analyseTriplets(tracks_, strands_, quantisation_, progress());
+    if (settings.swing != 0) passes += analyseSwing(tracks_, strands_, quantisation_, progress());
     state_ |= state::TripletsAndSwing;
-    return n;
+    return StepResult::of(strands, passes.cancelled);
 }
 
 void TrackAnalysis::confirmChordStructure() { confirmChords(tracks_, strands_, progress()); }

@@ -15,6 +15,7 @@
 #include "midi/track_set.h"
 #include "notation/strand.h"
 #include "platform/progress_reporter.h"
+#include "platform/step_result.h"
 #include "settings/resolution_settings.h"
 
 namespace vl {
@@ -54,14 +55,15 @@ public:
     void clearTracks();
 
     // The transcription: every step in a fixed order, testing the host's
-    // cancel request between the later ones. -1 when the host cancelled,
-    // else the number of strands.
-    int32_t transcribe();
+    // cancel request between the later ones; counts the strands. Debug
+    // builds check the tracks after each step from illegal-event elimination
+    // on.
+    StepResult transcribe();
 
-    // Step wrappers.
+    // Step wrappers. Those that run a cancellable pass return its result.
     // Builds the quantisation settings unless a step already built them.
     void ensureQuantisationSettings();
-    int32_t eliminateIllegalEvents();
+    StepResult eliminateIllegalEvents();
     // Only with no step recorded (state word 0): removes the delay before the
     // music and sets 0x1. Returns the delay found (0 when the step did not
     // run; negative when the grid puts the start earlier).
@@ -72,13 +74,14 @@ public:
     int32_t removeDuplicateTracks();
     void insertMetaMarkers();
     // Bar markers at every bar line, or whole bar groups withBarGroups.
-    bool locateBarLines(bool withBarGroups);
-    bool firstQuantising();
-    bool assessDurations(std::string_view caption);
-    // The number of strands, or -1 when the host cancelled.
-    int32_t assignStrands(std::string_view caption);
-    int32_t locateTies();
-    int32_t analyseTripletsAndSwing();
+    StepResult locateBarLines(bool withBarGroups);
+    StepResult firstQuantising();
+    StepResult assessDurations(std::string_view caption);
+    // Counts the strands found.
+    StepResult assignStrands(std::string_view caption);
+    StepResult locateTies();
+    // Counts the strands (the passes need at least one).
+    StepResult analyseTripletsAndSwing();
     // Meta markers and bar groups, in place of any markers (and of the
     // durations and strands) the tracks carry.
     void insertMarkers();
@@ -93,8 +96,12 @@ private:
     ProgressReporter& progress() { return progress_; }
     const ResolutionSettings& resolutionSettings() const { return settings_; }
     bool cancelled() { return progress().cancelled() != 0; }
+    // After a step of the transcription: the track check of debug builds,
+    // and (stopAfter) the host's cancel request.
+    void checkAfter(std::string_view step) const;
+    bool stopAfter(std::string_view step);
     void buildQuantisationSettings();
-    int32_t durationsThenStrands(std::string_view caption1, std::string_view caption2);
+    StepResult durationsThenStrands(std::string_view caption1, std::string_view caption2);
     void discardStrands();
     void confirmChordStructure();
     // Lays each track's events out in memory in list order, for the walks
