@@ -1,4 +1,4 @@
-// The driver's fixed step order, its captions as the host sees them, the
+// The transcription's fixed step order, its captions as the host sees them, the
 // analysis-state word, and where a cancel stops the transcription.
 #include <gtest/gtest.h>
 
