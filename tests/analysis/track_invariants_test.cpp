@@ -23,5 +23,14 @@ TEST(TrackInvariants, a_breach_names_the_first_event_that_shows_it) {
         EXPECT_EQ(trackInvariantBreach(trackFromText(track)), breach) << track;
 }
 
+#ifndef NDEBUG
+TEST(TrackInvariantsDeathTest, a_breach_stops_a_debug_build_naming_the_step_and_the_track) {
+    TrackSet set;
+    set.appendTrack(trackFromText("0 on 0 60, 96 off 0 60"));
+    set.appendTrack(trackFromText("0 off 0 60"));
+    EXPECT_DEATH(checkTrackInvariants(set, "ties"), "after ties track 1: note-off of a silent");
+}
+#endif
+
 }  // namespace
 }  // namespace vl::test
