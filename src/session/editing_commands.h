@@ -43,7 +43,7 @@ public:
     // Runs the ties step; the number of bar lines it walked past.
     int32_t insertProprietaryOnOffs();
     // Durations, then strands: the number of strands, 0 when the assessment
-    // was cancelled.
+    // was cancelled and -1 when the strand assignment was.
     int32_t annotate();
 
 private:
