@@ -79,27 +79,6 @@ private:
     int64_t end_ = 0;
 };
 
-struct Note {
-    int64_t on = 0;
-    int64_t off = 0;
-    uint8_t channel = 0;
-    uint8_t key = 60;
-    uint8_t velocity = 80;
-};
-
-struct Meta {
-    int64_t time = 0;
-    std::vector<uint8_t> bytes;  // FF type length data
-};
-
-struct Track {
-    std::string name;
-    uint8_t channel = 0;
-    uint8_t program = 0;
-    std::vector<Note> notes;
-    std::vector<Meta> metas;
-};
-
 enum class Part { Piano, Strings, Bass, Drums };
 
 // Adds a note played near `at` for about `length` ticks (slightly detached).
@@ -193,6 +172,8 @@ void partBar(Part part, Track& track, Random& random, const Bar& bar, int& pitch
     }
 }
 
+}  // namespace
+
 Meta meta(int64_t time, uint8_t type, std::vector<uint8_t> data) {
     Meta m;
     m.time = time;
@@ -210,6 +191,8 @@ Meta tempoMeta(int64_t time, uint32_t microsecondsPerQuarter) {
                  static_cast<uint8_t>(microsecondsPerQuarter >> 8),
                  static_cast<uint8_t>(microsecondsPerQuarter)});
 }
+
+namespace {
 
 Meta metreMeta(const Bar& bar) {
     return meta(bar.start, 0x58, {bar.numerator, bar.denominatorExponent, 24, 8});
@@ -280,6 +263,8 @@ std::vector<uint8_t> trackChunk(const Track& track) {
     return chunk;
 }
 
+}  // namespace
+
 std::vector<uint8_t> smfBytes(const std::vector<Track>& tracks) {
     std::vector<uint8_t> out{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
     putBigEndian(out, static_cast<uint32_t>(tracks.size()), 2);
@@ -290,6 +275,8 @@ std::vector<uint8_t> smfBytes(const std::vector<Track>& tracks) {
     }
     return out;
 }
+
+namespace {
 
 size_t noteTotal(const std::vector<Track>& tracks) {
     size_t total = 0;

@@ -12,6 +12,35 @@
 
 namespace vl::bench {
 
+// The parts of a format 1 file at 480 ticks per quarter, for files built note by note.
+struct Note {  // on and off in ticks
+    int64_t on = 0;
+    int64_t off = 0;
+    uint8_t channel = 0;
+    uint8_t key = 60;
+    uint8_t velocity = 80;
+};
+
+struct Meta {
+    int64_t time = 0;
+    std::vector<uint8_t> bytes;  // FF type length data
+};
+
+struct Track {
+    std::string name;
+    uint8_t channel = 0;
+    uint8_t program = 0;
+    std::vector<Note> notes;
+    std::vector<Meta> metas;
+};
+
+// A meta event: FF, type, length, data.
+Meta meta(int64_t time, uint8_t type, std::vector<uint8_t> data);
+Meta tempoMeta(int64_t time, uint32_t microsecondsPerQuarter);
+
+// Each track starts with its name and its program change on its channel.
+std::vector<uint8_t> smfBytes(const std::vector<Track>& tracks);
+
 // A mixed ensemble of about noteCount notes: a conductor track (tempo and
 // metre changes), a piano (two hands on channel 1), sustained strings, a bass
 // line and drums on channel 10.

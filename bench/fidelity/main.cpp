@@ -1,0 +1,230 @@
+// fidelity_bench: how right the written notation is, measured against generated pieces whose
+// notation is known. The library reads its settings once, when it is loaded, so each setting
+// runs in a process of its own: this program starts itself once per setting with
+// XDG_CONFIG_HOME pointing at a settings file written for it, and sums up what they print.
+//
+//   fidelity_bench [--seed N] [--worst N]
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../synthetic_midi.h"
+#include "compare.h"
+#include "piece.h"
+#include "render.h"
+#include "transcribe.h"
+
+namespace fs = std::filesystem;
+using namespace vl::fidelity;
+
+namespace {
+
+struct Setting {
+    const char* name;
+    const char* iniLines;  // nothing: no settings file, the library's defaults
+};
+
+const std::vector<Setting> kSettings = {
+    {"default (beat 7, swing on, triplets on)", nullptr},
+    {"beat 6, swing on, triplets on", "quantisation beat=6\nswing=1\ntriplets=1\n"},
+    {"beat 5, swing on, triplets on", "quantisation beat=5\nswing=1\ntriplets=1\n"},
+    {"beat 7, swing off, triplets on", "quantisation beat=7\nswing=0\ntriplets=1\n"},
+    {"beat 7, swing off, triplets off", "quantisation beat=7\nswing=0\ntriplets=0\n"},
+    {"beat 5, swing off, triplets off", "quantisation beat=5\nswing=0\ntriplets=0\n"},
+};
+
+constexpr const char* kSummaryMark = "@";
+
+struct Options {
+    std::uint32_t seed = 1;
+    int worst = 6;
+    int worker = -1;  // the setting this process measures; -1 for the one that starts them
+    std::string folder;
+};
+
+std::string percent(double value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%5.1f", 100 * value);
+    return text;
+}
+
+std::string columns(const Score& s) {
+    return percent(s.precision()) + " " + percent(s.recall()) + " " + percent(s.f1()) + " " +
+           percent(s.valueAccuracy()) + " " + percent(s.barAccuracy());
+}
+
+struct Fault {
+    const Piece* piece;
+    BarFault bar;
+};
+
+// Measures every piece in both renderings under the settings this process was started with.
+int runWorker(const Options& options) {
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<Piece> pieces = generatePieces(options.seed);
+    const std::string path = options.folder + "/piece.mid";
+    std::vector<std::string> categories;
+    std::map<std::string, Score> byCategory[2];
+    Score overall[2];
+    std::vector<Fault> faults[2];
+    for (int r = 0; r < 2; ++r) {
+        const Rendering rendering = r == 0 ? Rendering::Exact : Rendering::PlayedIn;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const Piece& piece = pieces[i];
+            if (r == 0 && (categories.empty() || categories.back() != piece.category)) {
+                categories.push_back(piece.category);
+            }
+            const auto bytes =
+                renderPiece(piece, rendering, options.seed * 1000 + static_cast<std::uint32_t>(i));
+            if (!vl::bench::writeFile(path, bytes)) {
+                std::fprintf(stderr, "fidelity_bench: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            PieceResult result = comparePiece(piece, transcribeFile(path));
+            byCategory[r][piece.category] += result.score;
+            overall[r] += result.score;
+            for (BarFault& bar : result.faults) faults[r].push_back(Fault{&piece, std::move(bar)});
+        }
+    }
+
+    std::printf("\n%s\n", kSettings[options.worker].name);
+    std::printf("%-16s %5s | %-29s | %-29s\n", "", "", "exact", "played in");
+    std::printf("%-16s %5s | %5s %5s %5s %5s %5s | %5s %5s %5s %5s %5s\n", "category", "notes",
+                "P", "R", "F1", "value", "bars", "P", "R", "F1", "value", "bars");
+    for (const std::string& category : categories) {
+        std::printf("%-16s %5lld | %s | %s\n", category.c_str(),
+                    static_cast<long long>(byCategory[0][category].expected),
+                    columns(byCategory[0][category]).c_str(),
+                    columns(byCategory[1][category]).c_str());
+    }
+    std::printf("%-16s %5lld | %s | %s\n", "overall", static_cast<long long>(overall[0].expected),
+                columns(overall[0]).c_str(), columns(overall[1]).c_str());
+
+    for (int r = 0; r < 2; ++r) {
+        // The worst bar of each category, worst first.
+        std::vector<Fault> list;
+        for (const Fault& fault : faults[r]) {
+            const auto same = std::find_if(list.begin(), list.end(), [&](const Fault& f) {
+                return f.piece->category == fault.piece->category;
+            });
+            if (same == list.end()) {
+                list.push_back(fault);
+            } else if (fault.bar.faults > same->bar.faults) {
+                *same = fault;
+            }
+        }
+        std::stable_sort(list.begin(), list.end(), [](const Fault& a, const Fault& b) {
+            return a.bar.faults > b.bar.faults;
+        });
+        std::printf("worst bars, %s:\n", r == 0 ? "exact" : "played in");
+        for (std::size_t i = 0; i < list.size() && i < static_cast<std::size_t>(options.worst);
+             ++i) {
+            const Fault& f = list[i];
+            std::printf("  %s, bar %zu: %d wrong\n    expected: %s\n    got:      %s\n",
+                        f.piece->name.c_str(), f.bar.bar, f.bar.faults,
+                        f.bar.expected.empty() ? "-" : f.bar.expected.c_str(),
+                        f.bar.got.empty() ? "-" : f.bar.got.c_str());
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("(%zu pieces, both renderings, %.1f s)\n", pieces.size(), seconds);
+    std::printf("%s %d %s | %s\n", kSummaryMark, options.worker, columns(overall[0]).c_str(),
+                columns(overall[1]).c_str());
+    return 0;
+}
+
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Starts one worker per setting and prints what they print, then the overall figures.
+int runAll(const Options& options) {
+    char folderTemplate[] = "/tmp/fidelity-XXXXXX";
+    const char* folder = ::mkdtemp(folderTemplate);
+    if (folder == nullptr) {
+        std::perror("fidelity_bench: mkdtemp");
+        return 1;
+    }
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    std::vector<std::string> summary;
+    int status = 0;
+    for (std::size_t s = 0; s < kSettings.size() && status == 0; ++s) {
+        const fs::path home = fs::path(folder) / ("setting" + std::to_string(s));
+        fs::create_directories(home / "Tolvek Software");
+        if (kSettings[s].iniLines != nullptr) {
+            std::ofstream(home / "Tolvek Software" / "vlmidiin.ini")
+                << "[rhythm resolution]\n" << kSettings[s].iniLines;
+        }
+        const std::string command = "XDG_CONFIG_HOME=" + quoted(home.string()) + " " +
+                                    quoted(self) + " --worker " + std::to_string(s) +
+                                    " --seed " + std::to_string(options.seed) + " --worst " +
+                                    std::to_string(options.worst) + " --folder " +
+                                    quoted(home.string());
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            status = 1;
+            break;
+        }
+        char line[4096];
+        while (std::fgets(line, sizeof line, pipe) != nullptr) {
+            if (std::string(line).rfind(kSummaryMark, 0) == 0) {
+                std::string figures = std::string(line).substr(std::string(line).find(' ', 2) + 1);
+                if (!figures.empty() && figures.back() == '\n') figures.pop_back();
+                summary.push_back(figures);
+            } else {
+                std::fputs(line, stdout);
+            }
+        }
+        status = ::pclose(pipe) == 0 ? 0 : 1;
+        std::fflush(stdout);
+    }
+    fs::remove_all(folder);
+    if (status != 0) {
+        std::fprintf(stderr, "fidelity_bench: a worker failed\n");
+        return 1;
+    }
+    std::printf("\nOverall, seed %u\n", options.seed);
+    std::printf("%-40s | %-29s | %-29s\n", "", "exact", "played in");
+    std::printf("%-40s | %5s %5s %5s %5s %5s | %5s %5s %5s %5s %5s\n", "settings", "P", "R", "F1",
+                "value", "bars", "P", "R", "F1", "value", "bars");
+    for (std::size_t s = 0; s < summary.size(); ++s) {
+        std::printf("%-40s | %s\n", kSettings[s].name, summary[s].c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string flag = argv[i];
+        const char* value = argv[i + 1];
+        if (flag == "--seed") {
+            options.seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
+        } else if (flag == "--worst") {
+            options.worst = std::atoi(value);
+        } else if (flag == "--worker") {
+            options.worker = std::atoi(value);
+        } else if (flag == "--folder") {
+            options.folder = value;
+        } else {
+            std::fprintf(stderr, "usage: fidelity_bench [--seed N] [--worst N]\n");
+            return 2;
+        }
+    }
+    if (options.worker >= static_cast<int>(kSettings.size()) || options.worst < 0) return 2;
+    return options.worker >= 0 ? runWorker(options) : runAll(options);
+}

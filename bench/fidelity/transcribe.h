@@ -1,0 +1,26 @@
+#pragma once
+// A MIDI file through the library as a notation host takes it (open, initialise, walk the
+// start items, the guide strand and every strand, close), read back as written notes.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vl::fidelity {
+
+struct WrittenNote {
+    std::int64_t onset = 0;  // units of 1/960 crotchet from the first item of the strand
+    std::int64_t value = 0;  // tied pieces summed
+    int pitch = 0;
+};
+
+struct Transcription {
+    bool opened = false;
+    std::map<int, std::vector<WrittenNote>> notesOfTrack;  // by track index in the file
+    std::vector<std::vector<std::int64_t>> barLinesOfStrand;  // positions, as onsets
+};
+
+Transcription transcribeFile(const std::string& path);
+
+}  // namespace vl::fidelity
