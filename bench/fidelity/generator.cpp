@@ -92,9 +92,11 @@ void fillBeats(Track& track, Random& random, Melody& melody, std::int64_t from, 
     }
 }
 
+using PatternsFor = std::function<std::vector<Pattern>(const Metre&)>;
+
 // Every bar of the piece filled with patterns for its metre's beat.
 void fillBars(Piece& piece, Track& track, Random& random, Melody& melody,
-              const std::function<std::vector<Pattern>(const Metre&)>& patternsFor,
+              const PatternsFor& patternsFor,
               int chordSize = 1, bool swing = false) {
     for (std::size_t b = 0; b < piece.bars.size(); ++b) {
         const Bar& bar = piece.bars[b];
@@ -120,36 +122,38 @@ Metre pickMetre(Random& random, const std::vector<Metre>& metres) {
     return metres[random.below(static_cast<int>(metres.size()))];
 }
 
+// One melody over `bars` bars of a metre picked from `metres`.
+void melodyPiece(Piece& piece, Random& random, const std::vector<Metre>& metres, int bars,
+                 const PatternsFor& patternsFor, int chordSize = 1, bool swing = false) {
+    setBars(piece, repeated(pickMetre(random, metres), bars));
+    Melody melody(random, chordSize > 1 ? 55 : 60);
+    piece.tracks.emplace_back();
+    fillBars(piece, piece.tracks[0], random, melody, patternsFor, chordSize, swing);
+}
+
 using Maker = std::function<void(Piece&, Random&)>;
 
 void plain(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{4, 4}, {3, 4}, {2, 2}}), 8 + random.below(5)));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody, plainPatterns);
+    melodyPiece(piece, random, {{4, 4}, {3, 4}, {2, 2}}, 8 + random.below(5), plainPatterns);
 }
 
 void chords(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{4, 4}, {3, 4}}), 8));
-    Melody melody(random, 55);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody,
-             [](const Metre&) { return std::vector<Pattern>{{Q}, {E, E}, {2 * Q}}; },
-             2 + random.below(2));
+    melodyPiece(
+        piece, random, {{4, 4}, {3, 4}}, 8,
+        [](const Metre&) { return std::vector<Pattern>{{Q}, {E, E}, {2 * Q}}; },
+        2 + random.below(2));
 }
 
 void dotted(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{4, 4}, {3, 4}}), 8));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody, [](const Metre&) {
+    melodyPiece(piece, random, {{4, 4}, {3, 4}}, 8, [](const Metre&) {
         return std::vector<Pattern>{{3 * Q / 2, E}, {3 * E / 2, S}, {Q}, {3 * Q, Q}};
     });
 }
 
 // A stream of values on the quaver grid that runs across the bar lines.
 void ties(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{4, 4}, {3, 4}}), 8 + random.below(5)));
+    const Metre metre = pickMetre(random, {{4, 4}, {3, 4}});
+    setBars(piece, repeated(metre, 8 + random.below(5)));
     Melody melody(random, 60);
     Track track;
     static constexpr std::int64_t kValues[] = {Q, 2 * Q, 3 * Q / 2, E, 3 * Q};
@@ -162,40 +166,28 @@ void ties(Piece& piece, Random& random) {
 }
 
 void rests(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{4, 4}, {3, 4}, {2, 2}}), 8));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody, [](const Metre& m) {
+    melodyPiece(piece, random, {{4, 4}, {3, 4}, {2, 2}}, 8, [](const Metre& m) {
         if (beatLength(m) == 2 * Q) return std::vector<Pattern>{{2 * Q}, {-Q, Q}, {Q, -Q}};
         return std::vector<Pattern>{{Q}, {-Q}, {E, -E}, {-E, E}, {E, E}};
     });
 }
 
 void triplets(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{4, 4}, {3, 4}}), 8));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody, [](const Metre&) {
+    melodyPiece(piece, random, {{4, 4}, {3, 4}}, 8, [](const Metre&) {
         return std::vector<Pattern>{{T3, T3, T3}, {T3, T3, T3}, {2 * T3, T3}, {Q}, {E, E}};
     });
 }
 
 void quintuplets(Piece& piece, Random& random) {
-    setBars(piece, repeated(Metre{4, 4}, 8));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody, [](const Metre&) {
+    melodyPiece(piece, random, {{4, 4}}, 8, [](const Metre&) {
         return std::vector<Pattern>{{T5, T5, T5, T5, T5}, {Q}, {E, E}};
     });
 }
 
 // Written straight quavers, played swung.
 void swung(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{4, 4}, {3, 4}}), 8));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(
-        piece, piece.tracks[0], random, melody,
+    melodyPiece(
+        piece, random, {{4, 4}, {3, 4}}, 8,
         [](const Metre&) { return std::vector<Pattern>{{E, E}, {E, E}, {E, E}, {Q}}; }, 1, true);
 }
 
@@ -209,10 +201,7 @@ void pickup(Piece& piece, Random& random) {
 }
 
 void compound(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{6, 8}, {9, 8}, {12, 8}, {5, 4}}), 8));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody, plainPatterns);
+    melodyPiece(piece, random, {{6, 8}, {9, 8}, {12, 8}, {5, 4}}, 8, plainPatterns);
 }
 
 std::vector<Metre> changingMetres(Random& random) {
@@ -277,10 +266,7 @@ void drums(Piece& piece, Random& random) {
 
 // Straight quavers and semiquavers, often in 9/8 and 12/8, read with swing on.
 void straightRuns(Piece& piece, Random& random) {
-    setBars(piece, repeated(pickMetre(random, {{9, 8}, {12, 8}, {4, 4}}), 8));
-    Melody melody(random, 60);
-    piece.tracks.emplace_back();
-    fillBars(piece, piece.tracks[0], random, melody, [](const Metre& m) {
+    melodyPiece(piece, random, {{9, 8}, {12, 8}, {4, 4}}, 8, [](const Metre& m) {
         if (beatLength(m) == 3 * E) return std::vector<Pattern>{{E, E, E}, {S, S, S, S, S, S}};
         return std::vector<Pattern>{{E, E}, {S, S, S, S}};
     });
