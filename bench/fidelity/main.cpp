@@ -34,12 +34,12 @@ struct Setting {
 };
 
 const std::vector<Setting> kSettings = {
-    {"default (beat 7, swing on, triplets on)", nullptr},
-    {"beat 6, swing on, triplets on", "quantisation beat=6\nswing=1\ntriplets=1\n"},
-    {"beat 5, swing on, triplets on", "quantisation beat=5\nswing=1\ntriplets=1\n"},
-    {"beat 7, swing off, triplets on", "quantisation beat=7\nswing=0\ntriplets=1\n"},
-    {"beat 7, swing off, triplets off", "quantisation beat=7\nswing=0\ntriplets=0\n"},
-    {"beat 5, swing off, triplets off", "quantisation beat=5\nswing=0\ntriplets=0\n"},
+    {"default (beat 7, swing, triplets)", nullptr},
+    {"beat 6, swing, triplets", "quantisation beat=6\nswing=1\ntriplets=1\n"},
+    {"beat 5, swing, triplets", "quantisation beat=5\nswing=1\ntriplets=1\n"},
+    {"beat 7, no swing, triplets", "quantisation beat=7\nswing=0\ntriplets=1\n"},
+    {"beat 7, no swing, no triplets", "quantisation beat=7\nswing=0\ntriplets=0\n"},
+    {"beat 5, no swing, no triplets", "quantisation beat=5\nswing=0\ntriplets=0\n"},
 };
 
 constexpr const char* kSummaryMark = "@";
@@ -97,7 +97,7 @@ int runWorker(const Options& options) {
     }
 
     std::printf("\n%s\n", kSettings[options.worker].name);
-    std::printf("%-16s %5s | %-29s | %-29s\n", "", "", "exact", "played in");
+    std::printf("%-16s %5s | %-29s | %s\n", "", "", "exact", "played in");
     std::printf("%-16s %5s | %5s %5s %5s %5s %5s | %5s %5s %5s %5s %5s\n", "category", "notes",
                 "P", "R", "F1", "value", "bars", "P", "R", "F1", "value", "bars");
     for (const std::string& category : categories) {
@@ -196,11 +196,11 @@ int runAll(const Options& options) {
         return 1;
     }
     std::printf("\nOverall, seed %u\n", options.seed);
-    std::printf("%-40s | %-29s | %-29s\n", "", "exact", "played in");
-    std::printf("%-40s | %5s %5s %5s %5s %5s | %5s %5s %5s %5s %5s\n", "settings", "P", "R", "F1",
+    std::printf("%-34s | %-29s | %s\n", "", "exact", "played in");
+    std::printf("%-34s | %5s %5s %5s %5s %5s | %5s %5s %5s %5s %5s\n", "settings", "P", "R", "F1",
                 "value", "bars", "P", "R", "F1", "value", "bars");
     for (std::size_t s = 0; s < summary.size(); ++s) {
-        std::printf("%-40s | %s\n", kSettings[s].name, summary[s].c_str());
+        std::printf("%-34s | %s\n", kSettings[s].name, summary[s].c_str());
     }
     return 0;
 }
