@@ -67,19 +67,21 @@ struct Fault {
     BarFault bar;
 };
 
-// Measures every piece in both renderings under the settings this process was started with.
-int runWorker(const Options& options) {
-    const auto started = std::chrono::steady_clock::now();
-    const std::vector<Piece> pieces = generatePieces(options.seed);
-    const std::string path = options.folder + "/piece.mid";
-    std::vector<std::string> categories;
+// What one setting gave, per rendering (0 exact, 1 played in).
+struct Measured {
+    std::vector<std::string> categories;  // in the order of the pieces
     std::map<std::string, Score> byCategory[2];
     Score overall[2];
     std::vector<Fault> faults[2];
+};
+
+bool measure(const std::vector<Piece>& pieces, const Options& options, Measured& measured) {
+    const std::string path = options.folder + "/piece.mid";
     for (int r = 0; r < 2; ++r) {
         const Rendering rendering = r == 0 ? Rendering::Exact : Rendering::PlayedIn;
         for (std::size_t i = 0; i < pieces.size(); ++i) {
             const Piece& piece = pieces[i];
+            auto& categories = measured.categories;
             if (r == 0 && (categories.empty() || categories.back() != piece.category)) {
                 categories.push_back(piece.category);
             }
@@ -87,59 +89,80 @@ int runWorker(const Options& options) {
                 renderPiece(piece, rendering, options.seed * 1000 + static_cast<std::uint32_t>(i));
             if (!vl::bench::writeFile(path, bytes)) {
                 std::fprintf(stderr, "fidelity_bench: cannot write %s\n", path.c_str());
-                return 1;
+                return false;
             }
-            PieceResult result = comparePiece(piece, transcribeFile(path));
-            byCategory[r][piece.category] += result.score;
-            overall[r] += result.score;
-            for (BarFault& bar : result.faults) faults[r].push_back(Fault{&piece, std::move(bar)});
+            const Transcription transcription = transcribeFile(path);
+            if (!transcription.opened) {
+                std::fprintf(stderr, "fidelity_bench: the library refused %s\n",
+                             piece.name.c_str());
+            }
+            PieceResult result = comparePiece(piece, transcription);
+            measured.byCategory[r][piece.category] += result.score;
+            measured.overall[r] += result.score;
+            for (BarFault& bar : result.faults) {
+                measured.faults[r].push_back(Fault{&piece, std::move(bar)});
+            }
         }
     }
+    return true;
+}
 
-    std::printf("\n%s\n", kSettings[options.worker].name);
+void printTable(const char* title, const Measured& m) {
+    std::printf("\n%s\n", title);
     std::printf("%-16s %5s | %-29s | %s\n", "", "", "exact", "played in");
     std::printf("%-16s %5s | %5s %5s %5s %5s %5s | %5s %5s %5s %5s %5s\n", "category", "notes",
                 "P", "R", "F1", "value", "bars", "P", "R", "F1", "value", "bars");
-    for (const std::string& category : categories) {
+    for (const std::string& category : m.categories) {
+        const Score& exact = m.byCategory[0].at(category);
         std::printf("%-16s %5lld | %s | %s\n", category.c_str(),
-                    static_cast<long long>(byCategory[0][category].expected),
-                    columns(byCategory[0][category]).c_str(),
-                    columns(byCategory[1][category]).c_str());
+                    static_cast<long long>(exact.expected), columns(exact).c_str(),
+                    columns(m.byCategory[1].at(category)).c_str());
     }
-    std::printf("%-16s %5lld | %s | %s\n", "overall", static_cast<long long>(overall[0].expected),
-                columns(overall[0]).c_str(), columns(overall[1]).c_str());
+    std::printf("%-16s %5lld | %s | %s\n", "overall",
+                static_cast<long long>(m.overall[0].expected), columns(m.overall[0]).c_str(),
+                columns(m.overall[1]).c_str());
+}
 
-    for (int r = 0; r < 2; ++r) {
-        // The worst bar of each category, worst first.
-        std::vector<Fault> list;
-        for (const Fault& fault : faults[r]) {
-            const auto same = std::find_if(list.begin(), list.end(), [&](const Fault& f) {
-                return f.piece->category == fault.piece->category;
-            });
-            if (same == list.end()) {
-                list.push_back(fault);
-            } else if (fault.bar.faults > same->bar.faults) {
-                *same = fault;
-            }
-        }
-        std::stable_sort(list.begin(), list.end(), [](const Fault& a, const Fault& b) {
-            return a.bar.faults > b.bar.faults;
+// The worst bar of each category, worst first.
+void printWorstBars(const char* rendering, const std::vector<Fault>& faults, int count) {
+    std::vector<Fault> worst;
+    for (const Fault& fault : faults) {
+        const auto same = std::find_if(worst.begin(), worst.end(), [&](const Fault& f) {
+            return f.piece->category == fault.piece->category;
         });
-        std::printf("worst bars, %s:\n", r == 0 ? "exact" : "played in");
-        for (std::size_t i = 0; i < list.size() && i < static_cast<std::size_t>(options.worst);
-             ++i) {
-            const Fault& f = list[i];
-            std::printf("  %s, bar %zu: %d wrong\n    expected: %s\n    got:      %s\n",
-                        f.piece->name.c_str(), f.bar.bar, f.bar.faults,
-                        f.bar.expected.empty() ? "-" : f.bar.expected.c_str(),
-                        f.bar.got.empty() ? "-" : f.bar.got.c_str());
+        if (same == worst.end()) {
+            worst.push_back(fault);
+        } else if (fault.bar.faults > same->bar.faults) {
+            *same = fault;
         }
     }
+    std::stable_sort(worst.begin(), worst.end(), [](const Fault& a, const Fault& b) {
+        return a.bar.faults > b.bar.faults;
+    });
+    std::printf("worst bars, %s:\n", rendering);
+    for (std::size_t i = 0; i < worst.size() && i < static_cast<std::size_t>(count); ++i) {
+        const Fault& f = worst[i];
+        std::printf("  %s, bar %zu: %d wrong\n    expected: %s\n    got:      %s\n",
+                    f.piece->name.c_str(), f.bar.bar, f.bar.faults,
+                    f.bar.expected.empty() ? "-" : f.bar.expected.c_str(),
+                    f.bar.got.empty() ? "-" : f.bar.got.c_str());
+    }
+}
+
+// Measures every piece in both renderings under the settings this process was started with.
+int runWorker(const Options& options) {
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<Piece> pieces = generatePieces(options.seed);
+    Measured measured;
+    if (!measure(pieces, options, measured)) return 1;
+    printTable(kSettings[options.worker].name, measured);
+    printWorstBars("exact", measured.faults[0], options.worst);
+    printWorstBars("played in", measured.faults[1], options.worst);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("(%zu pieces, both renderings, %.1f s)\n", pieces.size(), seconds);
-    std::printf("%s %d %s | %s\n", kSummaryMark, options.worker, columns(overall[0]).c_str(),
-                columns(overall[1]).c_str());
+    std::printf("%s %d %s | %s\n", kSummaryMark, options.worker,
+                columns(measured.overall[0]).c_str(), columns(measured.overall[1]).c_str());
     return 0;
 }
 
@@ -209,16 +232,16 @@ int runAll(const Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string flag = argv[i];
-        const char* value = argv[i + 1];
-        if (flag == "--seed") {
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (value != nullptr && flag == "--seed") {
             options.seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
-        } else if (flag == "--worst") {
+        } else if (value != nullptr && flag == "--worst") {
             options.worst = std::atoi(value);
-        } else if (flag == "--worker") {
+        } else if (value != nullptr && flag == "--worker") {
             options.worker = std::atoi(value);
-        } else if (flag == "--folder") {
+        } else if (value != nullptr && flag == "--folder") {
             options.folder = value;
         } else {
             std::fprintf(stderr, "usage: fidelity_bench [--seed N] [--worst N]\n");

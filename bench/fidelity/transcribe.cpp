@@ -66,8 +66,8 @@ Transcription transcribeFile(const std::string& path) {
     if (session == nullptr) return result;
     result.opened = true;
     const std::int32_t strands = vlImportInitialise(session);
-    cli::ImportResult captured = cli::captureSummary(session, path, strands);
-    cli::captureItemLists(session, captured);
+    cli::ImportResult captured;
+    if (strands > 0) cli::captureItemLists(session, captured);
     vlImportClose(&session);
 
     for (const cli::CapturedStrand& strand : captured.strands) {
