@@ -96,8 +96,7 @@ using PatternsFor = std::function<std::vector<Pattern>(const Metre&)>;
 
 // Every bar of the piece filled with patterns for its metre's beat.
 void fillBars(Piece& piece, Track& track, Random& random, Melody& melody,
-              const PatternsFor& patternsFor,
-              int chordSize = 1, bool swing = false) {
+              const PatternsFor& patternsFor, int chordSize = 1, bool swing = false) {
     for (std::size_t b = 0; b < piece.bars.size(); ++b) {
         const Bar& bar = piece.bars[b];
         const std::int64_t from = std::max(bar.start, piece.musicStart);
