@@ -1,12 +1,14 @@
 """Arithmetic checks of a MusicXML file written by vlmidi, beyond what a schema can say.
 
-    python3 check_musicxml.py FILE.musicxml...
+    python3 check_musicxml.py [--grid] FILE.musicxml...
 
 Every voice of every measure fills exactly its bar (a pickup and the last measure may hold
 less, where the track ends early); every note's duration is
 what its type, dots and time modification make it; every tie that starts is stopped by the next
 note of the same pitch in the same voice, and every stop has its start; the tuplet brackets of a
-voice open and close in turn. Prints one line per fault and exits 1 when there is any.
+voice open and close in turn; every part has the same measures, each with the same time
+signature in force (all that --grid checks). Prints one line per fault and exits 1 when there
+is any.
 """
 import sys
 import xml.etree.ElementTree as ET
@@ -36,6 +38,8 @@ def pitch_of(note):
 
 
 def check_part(part, faults):
+    """Returns the time signature in force in each measure."""
+    times = []
     divisions, beats, beat_type = None, 4, 4
     open_ties = {}      # (voice, pitch) -> measure number of the start
     open_tuplets = {}   # voice -> measure number of the start
@@ -59,6 +63,7 @@ def check_part(part, faults):
                 if child.find("chord") is None:
                     cursor += number(child, "duration")
         ends.append(cursor)
+        times.append((measure.get("number"), beats, beat_type))
         bar = divisions * 4 * beats // beat_type
         may_be_short = measure.get("implicit") == "yes" or measure is measures[-1]
         for end in ends:
@@ -69,6 +74,19 @@ def check_part(part, faults):
                       "never stops")
     for voice, where in open_tuplets.items():
         faults.append(f"part {part.get('id')}: tuplet in voice {voice} from {where} never ends")
+    return times
+
+
+def check_grid(parts, times, faults):
+    for part, own in zip(parts[1:], times[1:]):
+        if len(own) != len(times[0]):
+            faults.append(f"part {part.get('id')} has {len(own)} measures, the first part "
+                          f"{len(times[0])}")
+        for first, other in zip(times[0], own):
+            if first != other:
+                faults.append(f"part {part.get('id')} measure {other[0]}: time {other[1:]}, "
+                              f"the first part's is {first[1:]}")
+                break
 
 
 def check_note(note, label, divisions, open_ties, open_tuplets, last_onset, faults):
@@ -110,14 +128,19 @@ def check_note(note, label, divisions, open_ties, open_tuplets, last_onset, faul
 
 
 def main():
-    faults = []
-    for name in sys.argv[1:]:
-        for part in ET.parse(name).getroot().findall("part"):
-            check_part(part, faults)
-        faults = [fault if fault.startswith(name) else f"{name}: {fault}" for fault in faults]
-    for fault in faults:
-        print(fault)
-    sys.exit(1 if faults else 0)
+    grid_only = sys.argv[1:2] == ["--grid"]
+    failed = False
+    for name in sys.argv[1 + grid_only:]:
+        faults = []
+        parts = ET.parse(name).getroot().findall("part")
+        times = [check_part(part, faults) for part in parts]
+        if grid_only:
+            faults = []
+        check_grid(parts, times, faults)
+        for fault in faults:
+            print(f"{name}: {fault}")
+        failed = failed or bool(faults)
+    sys.exit(1 if failed else 0)
 
 
 main()
