@@ -1,14 +1,13 @@
 """Arithmetic checks of a MusicXML file written by vlmidi, beyond what a schema can say.
 
-    python3 check_musicxml.py [--grid] FILE.musicxml...
+    python3 check_musicxml.py [--any-fill] FILE.musicxml...
 
 Every voice of every measure fills exactly its bar (a pickup and the last measure may hold
-less, where the track ends early); every note's duration is
+less, where the track ends early; --any-fill leaves this out); every note's duration is
 what its type, dots and time modification make it; every tie that starts is stopped by the next
 note of the same pitch in the same voice, and every stop has its start; the tuplet brackets of a
 voice open and close in turn; every part has the same measures, each with the same time
-signature in force (all that --grid checks). Prints one line per fault and exits 1 when there
-is any.
+signature in force. Prints one line per fault and exits 1 when there is any.
 """
 import sys
 import xml.etree.ElementTree as ET
@@ -37,7 +36,7 @@ def pitch_of(note):
     return (pitch.findtext("step"), number(pitch, "alter", 0), number(pitch, "octave"))
 
 
-def check_part(part, faults):
+def check_part(part, faults, check_fill):
     """Returns the time signature in force in each measure."""
     times = []
     divisions, beats, beat_type = None, 4, 4
@@ -66,7 +65,7 @@ def check_part(part, faults):
         times.append((measure.get("number"), beats, beat_type))
         bar = divisions * 4 * beats // beat_type
         may_be_short = measure.get("implicit") == "yes" or measure is measures[-1]
-        for end in ends:
+        for end in ends if check_fill else []:
             if end > bar or (end < bar and not may_be_short):
                 faults.append(f"{label}: a voice ends at {end}, the bar is {bar}")
     for (voice, pitch), where in open_ties.items():
@@ -128,15 +127,12 @@ def check_note(note, label, divisions, open_ties, open_tuplets, last_onset, faul
 
 
 def main():
-    grid_only = sys.argv[1:2] == ["--grid"]
+    any_fill = sys.argv[1:2] == ["--any-fill"]
     failed = False
-    for name in sys.argv[1 + grid_only:]:
+    for name in sys.argv[1 + any_fill:]:
         faults = []
         parts = ET.parse(name).getroot().findall("part")
-        times = [check_part(part, faults) for part in parts]
-        if grid_only:
-            faults = []
-        check_grid(parts, times, faults)
+        check_grid(parts, [check_part(part, faults, not any_fill) for part in parts], faults)
         for fault in faults:
             print(f"{name}: {fault}")
         failed = failed or bool(faults)

@@ -6,6 +6,8 @@
 #include <array>
 #include <utility>
 
+#include "voice_builder.h"
+
 namespace vl::cli {
 
 namespace {
@@ -37,7 +39,7 @@ std::int64_t timedLength(const MeasureElements& elements) {
 }
 
 // A part's measures from `first` on: the time its first voice has in force and the length of
-// its longest voice there, or of the time signature where every voice is empty.
+// its time signature, or of its longest voice where that overfills it.
 std::vector<Bar> partBars(const ScorePart& part, std::size_t first, std::size_t count) {
     std::vector<Bar> bars;
     TimeSignature time = part.initialTime;
@@ -50,7 +52,7 @@ std::vector<Bar> partBars(const ScorePart& part, std::size_t first, std::size_t 
         for (const ScoreVoice& voice : part.voices) {
             length = std::max(length, timedLength(voice.measures[m]));
         }
-        bars.push_back(Bar{time, length > 0 ? length : time.barLength(), length > 0});
+        bars.push_back(Bar{time, std::max(length, time.barLength()), length > 0});
     }
     return bars;
 }
@@ -71,8 +73,8 @@ std::int64_t musicEnd(const std::vector<Bar>& bars) {
     return end;
 }
 
-// The guide's bars with the lengths its rests give, or its time signature's where it has none;
-// and the signatures it carries as changes.
+// The guide's bars, as long as its time signature or its rests, whichever is longer; and the
+// signatures it carries as changes.
 std::vector<Bar> guideBars(const std::vector<GuideBar>& guide, TimeSignature time,
                            std::vector<Change>* changes) {
     std::vector<Bar> bars;
@@ -82,7 +84,7 @@ std::vector<Bar> guideBars(const std::vector<GuideBar>& guide, TimeSignature tim
             time = *bar.time;
             if (changes) changes->push_back(Change{position, time, true});
         }
-        bars.push_back(Bar{time, bar.length > 0 ? bar.length : time.barLength(), bar.length > 0});
+        bars.push_back(Bar{time, std::max(bar.length, time.barLength()), bar.length > 0});
         position += bars.back().length;
     }
     return bars;
@@ -154,7 +156,7 @@ std::vector<NoteValueEntry> noteValues() {
 
 // Splits a length into written values, longest first, choosing each so that what is left can
 // still be written: plain values, then triplets, then quintuplets. A remainder below every value
-// is added to the last piece, so that the timing stays exact.
+// is left out: the next onset keeps its place, after a gap that short.
 std::vector<NoteValueEntry> decompose(std::int64_t length) {
     static const std::vector<NoteValueEntry> values = noteValues();
     constexpr std::array<std::int64_t, 3> kSmallest{60, 40, 48};
@@ -178,14 +180,7 @@ std::vector<NoteValueEntry> decompose(std::int64_t length) {
                 }
             }
         }
-        if (!chosen) {
-            if (pieces.empty()) {
-                pieces.push_back(values.back());
-                pieces.back().duration = 0;
-            }
-            pieces.back().duration += length;
-            break;
-        }
+        if (!chosen) break;
         pieces.push_back(*chosen);
         length -= chosen->duration;
     }
@@ -317,8 +312,6 @@ private:
                 note.dots = values[k].dots;
                 note.tuplet = values[k].tuplet;
                 note.duration = values[k].duration;
-                note.tupletStart = original.tupletStart && opens;
-                note.tupletStop = original.tupletStop && closes;
                 if (!note.rest) {
                     note.tieStop = opens ? original.tieStop : true;
                     note.tieStart = closes ? original.tieStart : true;
@@ -340,6 +333,45 @@ private:
     std::size_t measure_ = 0;
     std::int64_t cursor_ = 0;
 };
+
+bool tiedTo(const std::vector<ScoreNote*>& onset, const ScoreNote& note, bool ScoreNote::*flag) {
+    return std::any_of(onset.begin(), onset.end(), [&](const ScoreNote* other) {
+        return other->*flag && other->pitch == note.pitch;
+    });
+}
+
+// Keeps only the ties that join a note to the same pitch in the very next onset: a rest laid
+// into a gap the voice had between two measures, or an empty measure, parts them.
+void settleTies(std::vector<ScoreNote*>& previous, std::vector<ScoreNote*>& current) {
+    for (ScoreNote* note : current) {
+        if (note->tieStop && !tiedTo(previous, *note, &ScoreNote::tieStart)) note->tieStop = false;
+    }
+    for (ScoreNote* note : previous) {
+        if (note->tieStart && !tiedTo(current, *note, &ScoreNote::tieStop)) note->tieStart = false;
+    }
+    previous = std::move(current);
+    current.clear();
+}
+
+void repairTies(std::vector<MeasureElements>& measures) {
+    std::vector<ScoreNote*> previous;
+    std::vector<ScoreNote*> current;
+    for (MeasureElements& elements : measures) {
+        if (timedLength(elements) == 0) {
+            // An empty measure is written as a rest, or left out: no tie crosses it.
+            settleTies(previous, current);
+            settleTies(previous, current);
+        }
+        for (VoiceElement& element : elements) {
+            if (element.kind != VoiceElement::Kind::Note) continue;
+            ScoreNote& note = element.note;
+            if (!note.chord) settleTies(previous, current);
+            if (!note.rest) current.push_back(&note);
+        }
+    }
+    settleTies(previous, current);
+    settleTies(previous, current);
+}
 
 void rebar(ScorePart& part, std::size_t first, const std::vector<Bar>& oldBars,
            const std::vector<Bar>& grid) {
@@ -363,6 +395,8 @@ void rebar(ScorePart& part, std::size_t first, const std::vector<Bar>& oldBars,
         std::vector<MeasureElements> body(grid.size());
         for (std::size_t i = 0; i < grid.size(); ++i) body[i] = std::move(measures[first + i]);
         Placer(grid, body).place(flatten(voice, first, oldBars));
+        repairTies(body);
+        bracketTuplets(body);
         for (std::size_t i = 0; i < grid.size(); ++i) measures[first + i] = std::move(body[i]);
         voice.measures = std::move(measures);
     }
