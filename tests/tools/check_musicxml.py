@@ -1,12 +1,13 @@
 """Arithmetic checks of a MusicXML file written by vlmidi, beyond what a schema can say.
 
-    python3 check_musicxml.py FILE.musicxml...
+    python3 check_musicxml.py [--any-fill] FILE.musicxml...
 
 Every voice of every measure fills exactly its bar (a pickup and the last measure may hold
-less, where the track ends early); every note's duration is
+less, where the track ends early; --any-fill leaves this out); every note's duration is
 what its type, dots and time modification make it; every tie that starts is stopped by the next
 note of the same pitch in the same voice, and every stop has its start; the tuplet brackets of a
-voice open and close in turn. Prints one line per fault and exits 1 when there is any.
+voice open and close in turn; every part has the same measures, each with the same time
+signature in force. Prints one line per fault and exits 1 when there is any.
 """
 import sys
 import xml.etree.ElementTree as ET
@@ -35,7 +36,9 @@ def pitch_of(note):
     return (pitch.findtext("step"), number(pitch, "alter", 0), number(pitch, "octave"))
 
 
-def check_part(part, faults):
+def check_part(part, faults, check_fill):
+    """Returns the time signature in force in each measure."""
+    times = []
     divisions, beats, beat_type = None, 4, 4
     open_ties = {}      # (voice, pitch) -> measure number of the start
     open_tuplets = {}   # voice -> measure number of the start
@@ -59,9 +62,10 @@ def check_part(part, faults):
                 if child.find("chord") is None:
                     cursor += number(child, "duration")
         ends.append(cursor)
+        times.append((measure.get("number"), beats, beat_type))
         bar = divisions * 4 * beats // beat_type
         may_be_short = measure.get("implicit") == "yes" or measure is measures[-1]
-        for end in ends:
+        for end in ends if check_fill else []:
             if end > bar or (end < bar and not may_be_short):
                 faults.append(f"{label}: a voice ends at {end}, the bar is {bar}")
     for (voice, pitch), where in open_ties.items():
@@ -69,6 +73,19 @@ def check_part(part, faults):
                       "never stops")
     for voice, where in open_tuplets.items():
         faults.append(f"part {part.get('id')}: tuplet in voice {voice} from {where} never ends")
+    return times
+
+
+def check_grid(parts, times, faults):
+    for part, own in zip(parts[1:], times[1:]):
+        if len(own) != len(times[0]):
+            faults.append(f"part {part.get('id')} has {len(own)} measures, the first part "
+                          f"{len(times[0])}")
+        for first, other in zip(times[0], own):
+            if first != other:
+                faults.append(f"part {part.get('id')} measure {other[0]}: time {other[1:]}, "
+                              f"the first part's is {first[1:]}")
+                break
 
 
 def check_note(note, label, divisions, open_ties, open_tuplets, last_onset, faults):
@@ -110,14 +127,16 @@ def check_note(note, label, divisions, open_ties, open_tuplets, last_onset, faul
 
 
 def main():
-    faults = []
-    for name in sys.argv[1:]:
-        for part in ET.parse(name).getroot().findall("part"):
-            check_part(part, faults)
-        faults = [fault if fault.startswith(name) else f"{name}: {fault}" for fault in faults]
-    for fault in faults:
-        print(fault)
-    sys.exit(1 if faults else 0)
+    any_fill = sys.argv[1:2] == ["--any-fill"]
+    failed = False
+    for name in sys.argv[1 + any_fill:]:
+        faults = []
+        parts = ET.parse(name).getroot().findall("part")
+        check_grid(parts, [check_part(part, faults, not any_fill) for part in parts], faults)
+        for fault in faults:
+            print(f"{name}: {fault}")
+        failed = failed or bool(faults)
+    sys.exit(1 if failed else 0)
 
 
 main()

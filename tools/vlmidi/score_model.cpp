@@ -7,6 +7,7 @@
 #include <map>
 #include <utility>
 
+#include "measure_grid.h"
 #include "notation_names.h"
 #include "score_items.h"
 #include "voice_builder.h"
@@ -206,6 +207,7 @@ struct GuideTempo {
 struct GuideFacts {
     std::size_t lastBarWithRests = 0;
     std::vector<GuideTempo> tempos;
+    std::vector<GuideBar> segments;  // the time signature and rests between bar lines
 };
 
 // The guide strand holds the first track's bar lines and tempo changes, with rests between.
@@ -215,13 +217,16 @@ GuideFacts readGuide(const ImportResult& result) {
     std::size_t segment = 0;
     std::int64_t position = 0;
     TimeSignature time;
+    facts.segments.emplace_back();
     for (const CapturedItem& captured : *result.guide) {
         const ImportItem& item = captured.item;
         if (item.type == kBarlineItem) {
             ++segment;
             position = 0;
+            facts.segments.emplace_back();
         } else if (item.type == kTimeSignatureItem) {
             if (const auto t = timeFromItem(item)) time = *t;
+            facts.segments.back().time = time;
         } else if (item.type == kTempoItem) {
             facts.tempos.push_back(GuideTempo{segment, position, beatsPerMinute(item)});
         } else if (item.type == kRestItem) {
@@ -230,6 +235,7 @@ GuideFacts readGuide(const ImportResult& result) {
             } else if (const auto value = noteValueOf(item.arg2)) {
                 position += noteValueDuration(value->index, value->dots, tupletOf(item.arg3));
             }
+            facts.segments.back().length = position;
             facts.lastBarWithRests = std::max(facts.lastBarWithRests, segment);
         }
     }
@@ -239,6 +245,16 @@ GuideFacts readGuide(const ImportResult& result) {
 std::size_t measureOfSegment(std::size_t segment, bool pickup) {
     if (pickup) return segment;
     return segment == 0 ? 0 : segment - 1;
+}
+
+// The guide's bars from the first full measure; one before it passes its time signature on.
+std::vector<GuideBar> guideMeasures(const GuideFacts& guide) {
+    std::vector<GuideBar> bars;
+    for (std::size_t s = 1; s < guide.segments.size(); ++s) {
+        bars.push_back(guide.segments[s]);
+        if (s == 1 && !bars.back().time) bars.back().time = guide.segments[0].time;
+    }
+    return bars;
 }
 
 std::vector<TempoMark> placeTempos(const StartSettings& start, const GuideFacts& guide,
@@ -317,6 +333,7 @@ Score buildScore(const ImportResult& result) {
         score.parts.push_back(std::move(part.part));
     }
     score.tempos = placeTempos(start, guide, score);
+    alignMeasures(score, start.time, guideMeasures(guide));
     return score;
 }
 

@@ -35,7 +35,6 @@ public:
         } else if (isNoteItem(item) || item.type == kRestItem) {
             addRest(item);
         } else if (item.type == kBarlineItem) {
-            closeTuplet();
             segments_.emplace_back();
         } else if (item.type == kKeySignatureItem) {
             changeKey(keyFromItem(item));
@@ -47,7 +46,7 @@ public:
     }
 
     BuiltVoice finish() {
-        closeTuplet();
+        bracketTuplets(segments_);
         return BuiltVoice{std::move(segments_), shownKeyAtStart_, shownTimeAtStart_,
                           programAtStart_};
     }
@@ -79,7 +78,6 @@ private:
         note.tuplet = tupletOf(item.arg3);
         note.duration = noteValueDuration(value->index, value->dots, note.tuplet);
         if (!chordMate) {
-            beforeTimedElement(note.tuplet);
             previousOnset_ = std::move(currentOnset_);
             currentOnset_.clear();
         }
@@ -87,7 +85,6 @@ private:
         const ElementPosition position = append(std::move(element));
         if (tiedFromPrevious) tieToPreviousOnset(item.arg1, position);
         currentOnset_.push_back(OnsetNote{item.arg1, position});
-        if (!chordMate) afterTimedElement(position);
         lastWasNote_ = true;
         musicStarted_ = true;
     }
@@ -118,10 +115,9 @@ private:
             note.tuplet = tupletOf(item.arg3);
             note.duration = noteValueDuration(value->index, value->dots, note.tuplet);
         }
-        beforeTimedElement(note.tuplet);
         previousOnset_.clear();
         currentOnset_.clear();
-        afterTimedElement(append(std::move(element)));
+        append(std::move(element));
         musicStarted_ = true;
     }
 
@@ -171,31 +167,6 @@ private:
         program_ = program;
     }
 
-    // Tuplet brackets: a run of notes of one tuplet kind, closed whenever it fills a whole
-    // number of crotchets, at a bar line, or where the run ends.
-    void beforeTimedElement(Tuplet tuplet) {
-        if (groupKind_ != Tuplet::None && groupKind_ != tuplet) closeTuplet();
-    }
-
-    void afterTimedElement(const ElementPosition& position) {
-        ScoreNote& note = noteAt(position);
-        if (note.tuplet == Tuplet::None) return;
-        if (groupKind_ == Tuplet::None) {
-            groupKind_ = note.tuplet;
-            groupLength_ = 0;
-            note.tupletStart = true;
-        }
-        groupLength_ += note.duration;
-        groupLast_ = position;
-        if (groupLength_ % kUnitsPerQuarter == 0) closeTuplet();
-    }
-
-    void closeTuplet() {
-        if (groupKind_ == Tuplet::None) return;
-        noteAt(groupLast_).tupletStop = true;
-        groupKind_ = Tuplet::None;
-    }
-
     std::vector<MeasureElements> segments_{MeasureElements{}};
     KeySignature key_;
     TimeSignature time_;
@@ -211,12 +182,38 @@ private:
     bool lastWasNote_ = false;
     std::vector<OnsetNote> previousOnset_;
     std::vector<OnsetNote> currentOnset_;
-    Tuplet groupKind_ = Tuplet::None;
-    std::int64_t groupLength_ = 0;
-    ElementPosition groupLast_;
 };
 
 }  // namespace
+
+void bracketTuplets(std::vector<MeasureElements>& measures) {
+    for (MeasureElements& elements : measures) {
+        ScoreNote* last = nullptr;
+        Tuplet kind = Tuplet::None;
+        std::int64_t length = 0;
+        auto close = [&] {
+            if (kind != Tuplet::None) last->tupletStop = true;
+            kind = Tuplet::None;
+        };
+        for (VoiceElement& element : elements) {
+            if (element.kind != VoiceElement::Kind::Note) continue;
+            ScoreNote& note = element.note;
+            note.tupletStart = note.tupletStop = false;
+            if (note.chord) continue;
+            if (kind != note.tuplet) close();
+            if (note.tuplet == Tuplet::None) continue;
+            if (kind == Tuplet::None) {
+                kind = note.tuplet;
+                length = 0;
+                note.tupletStart = true;
+            }
+            length += note.duration;
+            last = &note;
+            if (length % kUnitsPerQuarter == 0) close();
+        }
+        close();
+    }
+}
 
 BuiltVoice buildVoice(const CapturedItems& items, const VoiceStart& start) {
     VoiceBuilder builder(start);

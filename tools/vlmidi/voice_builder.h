@@ -30,4 +30,8 @@ struct BuiltVoice {
 
 BuiltVoice buildVoice(const CapturedItems& items, const VoiceStart& start);
 
+// Sets the tuplet brackets of each measure's notes afresh: over a run of notes of one tuplet
+// kind, closed when it fills a whole number of crotchets, where the run ends, or at a bar line.
+void bracketTuplets(std::vector<MeasureElements>& measures);
+
 }  // namespace vl::cli
