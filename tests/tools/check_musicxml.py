@@ -7,7 +7,9 @@ less, where the track ends early; --any-fill leaves this out); every note's dura
 what its type, dots and time modification make it; every tie that starts is stopped by the next
 note of the same pitch in the same voice, and every stop has its start; the tuplet brackets of a
 voice open and close in turn; every part has the same measures, each with the same time
-signature in force. Prints one line per fault and exits 1 when there is any.
+signature in force; in a part with two staves no note lies more than two ledger lines outside
+its staff when the other staff would hold it with none. Prints one line per fault and exits 1
+when there is any.
 """
 import sys
 import xml.etree.ElementTree as ET
@@ -36,9 +38,29 @@ def pitch_of(note):
     return (pitch.findtext("step"), number(pitch, "alter", 0), number(pitch, "octave"))
 
 
+STEPS = "CDEFGAB"
+BOTTOM_LINE = {"G": 2 + 7 * 4, "F": 4 + 7 * 2}  # E4 and G2 as diatonic steps from C0
+
+
+def ledger_lines(pitch, clef):
+    """Ledger lines `pitch` (step, alter, octave) needs on a staff with `clef` ("G" or "F")."""
+    position = STEPS.index(pitch[0]) + 7 * pitch[2] - BOTTOM_LINE[clef]
+    return max(-position // 2, (position - 8) // 2, 0)
+
+
+def check_staff(note, label, clefs, faults):
+    if len(clefs) != 2 or note.find("pitch") is None:
+        return
+    staff = number(note, "staff", 1)
+    own, other = (ledger_lines(pitch_of(note), clefs[s]) for s in (staff, 3 - staff))
+    if own > 2 and other == 0:
+        faults.append(f"{label}: {pitch_of(note)} on staff {staff} needs {own} ledger lines")
+
+
 def check_part(part, faults, check_fill):
     """Returns the time signature in force in each measure."""
     times = []
+    clefs = {}          # staff number -> clef sign
     divisions, beats, beat_type = None, 4, 4
     open_ties = {}      # (voice, pitch) -> measure number of the start
     open_tuplets = {}   # voice -> measure number of the start
@@ -52,6 +74,8 @@ def check_part(part, faults, check_fill):
                 divisions = number(child, "divisions", divisions)
                 beats = number(child, "time/beats", beats)
                 beat_type = number(child, "time/beat-type", beat_type)
+                for clef in child.findall("clef"):
+                    clefs[int(clef.get("number", 1))] = clef.findtext("sign")
             elif child.tag == "backup":
                 ends.append(cursor)
                 cursor -= number(child, "duration")
@@ -59,6 +83,7 @@ def check_part(part, faults, check_fill):
                 cursor += number(child, "duration")
             elif child.tag == "note":
                 check_note(child, label, divisions, open_ties, open_tuplets, last_onset, faults)
+                check_staff(child, label, clefs, faults)
                 if child.find("chord") is None:
                     cursor += number(child, "duration")
         ends.append(cursor)

@@ -23,6 +23,12 @@ constexpr std::array<const char*, 8> kTypeNames{"breve", "whole", "half", "quart
 
 std::string number(std::int64_t value) { return std::to_string(value); }
 
+bool hasNote(const MeasureElements& elements) {
+    return std::any_of(elements.begin(), elements.end(), [](const VoiceElement& e) {
+        return e.kind == VoiceElement::Kind::Note;
+    });
+}
+
 // The greatest common divisor of every duration the document states, so that dividing by it
 // keeps them whole.
 class DurationUnit {
@@ -188,17 +194,24 @@ private:
     void writeVoices(const ScorePart& part, std::size_t measure, PartState& state) {
         std::int64_t cursor = 0;  // time written since the measure start or the last backup
         std::vector<bool> staffFilled(part.staffClefs.size() + 1, false);
+        // On a piano staff, where another voice has notes a silent one needs no rest.
+        std::vector<bool> staffSounds(part.staffClefs.size() + 1, false);
+        for (const ScoreVoice& voice : part.voices) {
+            const auto staff = static_cast<std::size_t>(voice.staff);
+            if (part.staffClefs.size() > 1 && staff < staffSounds.size() &&
+                hasNote(voice.measures[measure])) {
+                staffSounds[staff] = true;
+            }
+        }
         for (const ScoreVoice& voice : part.voices) {
             const MeasureElements& elements = voice.measures[measure];
             // The first voice of each staff fills an empty measure with a whole-bar rest.
             const std::size_t staff = static_cast<std::size_t>(voice.staff);
             const bool leading = staff < staffFilled.size() && !staffFilled[staff];
             if (leading) staffFilled[staff] = true;
-            const bool anyNote =
-                std::any_of(elements.begin(), elements.end(), [](const VoiceElement& e) {
-                    return e.kind == VoiceElement::Kind::Note;
-                });
-            if (!leading && !anyNote) continue;
+            const bool anyNote = hasNote(elements);
+            const bool fillRest = leading && !anyNote && !staffSounds[staff];
+            if (!anyNote && !fillRest && (!leading || elements.empty())) continue;
             if (cursor > 0) {
                 xml_.open("backup");
                 xml_.element("duration", duration(cursor));
@@ -208,7 +221,7 @@ private:
             for (const VoiceElement& element : elements) {
                 cursor += writeElement(part, voice, element, state);
             }
-            if (leading && !anyNote) {
+            if (fillRest) {
                 ScoreNote rest;
                 rest.rest = true;
                 rest.wholeBar = true;

@@ -9,6 +9,7 @@
 
 #include "measure_grid.h"
 #include "notation_names.h"
+#include "piano_staves.h"
 #include "score_items.h"
 #include "voice_builder.h"
 
@@ -334,6 +335,7 @@ Score buildScore(const ImportResult& result) {
     }
     score.tempos = placeTempos(start, guide, score);
     alignMeasures(score, start.time, guideMeasures(guide));
+    placeNotesOnStaves(score);
     return score;
 }
 

@@ -5,7 +5,8 @@
 // Parts: one per track and MIDI channel that has strands (a format 0 file keeps every
 // instrument in one track; its channels become separate parts). Each strand of a part is one
 // voice; when the strands of a part have different clefs the part gets two staves, treble
-// strands on the upper and bass strands on the lower. Measures follow the bar lines.
+// strands on the upper and bass strands on the lower, and each note is then moved to the staff
+// its pitch belongs to (piano_staves.h). Measures follow the bar lines.
 // Durations are counted in units of 1/960 crotchet, which hold every note value from a breve
 // to a double-dotted hemidemisemiquaver, plain, in a triplet or in a quintuplet.
 
