@@ -104,9 +104,12 @@ bool anyPitch(const ScoreVoice& voice) {
 // plays, and out of every measure where a voice of moved notes only rests (from `firstMoved`
 // on): the other voice or the staff's whole-bar rest already shows the time. A measure inside
 // or at the edge of a tuplet bracket keeps its rests so that the bracket closes.
-void dropIdleRests(std::vector<ScoreVoice>& voices, std::size_t firstMoved,
-                   std::size_t measureCount) {
+void dropIdleRests(std::vector<ScoreVoice>& voices, std::size_t firstMoved) {
     std::vector<bool> bracketOpen(voices.size(), false);
+    std::size_t measureCount = voices.front().measures.size();
+    for (const ScoreVoice& voice : voices) {
+        measureCount = std::min(measureCount, voice.measures.size());
+    }
     for (std::size_t m = 0; m < measureCount; ++m) {
         bool staffPlays[3] = {false, false, false};
         for (const ScoreVoice& voice : voices) {
@@ -144,7 +147,7 @@ void placeNotesOnStaves(Score& score) {
         part.voices = std::move(own);
         const std::size_t firstMoved = part.voices.size();
         for (ScoreVoice& voice : moved) part.voices.push_back(std::move(voice));
-        dropIdleRests(part.voices, firstMoved, score.measureCount);
+        dropIdleRests(part.voices, firstMoved);
         for (std::size_t v = 0; v < part.voices.size(); ++v) {
             part.voices[v].number = static_cast<int>(v) + 1;
         }
