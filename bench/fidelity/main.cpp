@@ -21,6 +21,7 @@
 #include "compare.h"
 #include "piece.h"
 #include "render.h"
+#include "signature_gather.h"
 #include "transcribe.h"
 
 namespace fs = std::filesystem;
@@ -49,6 +50,7 @@ struct Options {
     int worst = 6;
     int worker = -1;  // the setting this process measures; -1 for the one that starts them
     std::string folder;
+    bool gatherSignatures = true;  // each file goes through the host's signature gathering
 };
 
 std::string percent(double value) {
@@ -91,7 +93,8 @@ bool measure(const std::vector<Piece>& pieces, const Options& options, Measured&
                 std::fprintf(stderr, "fidelity_bench: cannot write %s\n", path.c_str());
                 return false;
             }
-            const Transcription transcription = transcribeFile(path);
+            const vl::cli::PreparedFile prepared(path, options.gatherSignatures);
+            const Transcription transcription = transcribeFile(prepared.path());
             if (!transcription.opened) {
                 std::fprintf(stderr, "fidelity_bench: the library refused %s\n",
                              piece.name.c_str());
@@ -194,7 +197,8 @@ int runAll(const Options& options) {
                                     quoted(self) + " --worker " + std::to_string(s) +
                                     " --seed " + std::to_string(options.seed) + " --worst " +
                                     std::to_string(options.worst) + " --folder " +
-                                    quoted(home.string());
+                                    quoted(home.string()) + " --gather-signatures " +
+                                    (options.gatherSignatures ? "on" : "off");
         std::FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) {
             status = 1;
@@ -243,8 +247,12 @@ int main(int argc, char** argv) {
             options.worker = std::atoi(value);
         } else if (value != nullptr && flag == "--folder") {
             options.folder = value;
+        } else if (value != nullptr && flag == "--gather-signatures" &&
+                   (std::string(value) == "on" || std::string(value) == "off")) {
+            options.gatherSignatures = std::string(value) == "on";
         } else {
-            std::fprintf(stderr, "usage: fidelity_bench [--seed N] [--worst N]\n");
+            std::fprintf(stderr, "usage: fidelity_bench [--seed N] [--worst N]"
+                                 " [--gather-signatures on|off]\n");
             return 2;
         }
     }

@@ -20,6 +20,7 @@
 #include "open_session.h"
 #include "progress_channel.h"
 #include "repair_options.h"
+#include "signature_gather.h"
 #include "vlmidiin.h"
 
 namespace vl::cli {
@@ -36,6 +37,7 @@ struct ImportOptions {
     std::optional<std::string> output;  // -o FILE; stdout when not given
     RepairOptions repairs;              // run before the transcription
     bool askForFile = false;            // no FILE given on a terminal: the file dialog asks
+    bool gatherSignatures = true;       // later tracks' signatures copied into the first
 };
 
 constexpr const char* kPathFromDialog = "(chosen in the file dialog)";
@@ -95,6 +97,10 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
             options.output = args[++i];
         } else if (!optionsEnded && arg.rfind("--output=", 0) == 0) {
             options.output = arg.substr(arg.find('=') + 1);
+        } else if (!optionsEnded && arg == "--gather-signatures") {
+            options.gatherSignatures = true;
+        } else if (!optionsEnded && arg == "--no-gather-signatures") {
+            options.gatherSignatures = false;
         } else if (!optionsEnded && parseRepairOption(arg, options.repairs)) {
             continue;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
@@ -174,9 +180,10 @@ bool writeResult(const ImportResult& result, OutputForm form, const ImportOption
 
 // Opens through vlImportOpen when progress is wanted: only that call gives the library a window
 // to send reports to. A non-empty path never shows a file dialog.
-ImportSession* openFile(const ImportOptions& options, ProgressChannel* progress) {
+ImportSession* openFile(const ImportOptions& options, const PreparedFile& file,
+                        ProgressChannel* progress) {
     // An empty path makes vlImportOpen show the file dialog.
-    const char* path = options.askForFile ? "" : options.path.c_str();
+    const char* path = options.askForFile ? "" : file.path().c_str();
     if (progress != nullptr) {
         return vlImportOpen(progress->windowToken(), ProgressChannel::kProgressMessage, path);
     }
@@ -188,7 +195,9 @@ int importFile(const ImportOptions& options, OutputForm form) {
     std::optional<ProgressChannel> progress;
     if (!options.quiet) progress.emplace(true);
 
-    OpenSession session(openFile(options, progress ? &*progress : nullptr));
+    // Declared before the session, so that a prepared copy outlives it.
+    const PreparedFile file(options.path, options.gatherSignatures && !options.askForFile);
+    OpenSession session(openFile(options, file, progress ? &*progress : nullptr));
     if (session.get() == nullptr) {
         if (!options.askForFile) return reportUnreadableFile(options.path);
         std::fputs("vlmidi: import: no MIDI file opened\n", stderr);

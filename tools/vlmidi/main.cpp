@@ -21,9 +21,9 @@ constexpr std::array kCommands{
         "import",
         "import [FILE] [OPTIONS]",
         "transcribe a MIDI file; print its notation, raw items, JSON or MusicXML",
-        "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q), and the\n"
-        "repairs --kill-baddies, --remove-duplicates, --fix-delay, --equalise, --repair;\n"
-        "details below.\n"
+        "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q),\n"
+        "--no-gather-signatures, and the repairs --kill-baddies, --remove-duplicates,\n"
+        "--fix-delay, --equalise, --repair; details below.\n"
         "\n"
         "Opens FILE (a Standard MIDI File or a RIFF MIDI file), runs the transcription and\n"
         "prints the file's header, the number of strands and the error word, then what the\n"
@@ -68,6 +68,10 @@ constexpr std::array kCommands{
         "                 write to OUT instead of stdout; without --format, OUT ending in\n"
         "                 .musicxml or .xml writes MusicXML and .json JSON\n"
         "  --quiet, -q    open without progress reports: no bar, and Ctrl-C stops at once\n"
+        "  --no-gather-signatures\n"
+        "                 open a format-1 file as it is; by default (--gather-signatures)\n"
+        "                 the time and key signatures of later tracks are first copied into\n"
+        "                 the first track, whose signatures set every strand's bar lines\n"
         "\n"
         "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runImportCommand,
