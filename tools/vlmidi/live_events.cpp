@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -267,7 +268,12 @@ std::optional<std::string> readLiveText(std::istream& in, LiveScript& script) {
 std::optional<std::string> readLiveFromMidiFile(const std::string& path, LiveScript& script) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return "cannot open '" + path + "'";
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {  // a folder, or a read error: the stream buffer throws
+        return "cannot read '" + path + "'";
+    }
     ByteReader header(bytes, 0, bytes.size());
     std::uint32_t length = 0, format = 0, tracks = 0, division = 0;
     if (!header.tag("MThd") || !header.bigEndian(4, length) || length < 6 ||
