@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the library, the host and the tests twice -- a normal build and an
+# Builds the library, the host, the benchmarks and the tests twice -- a normal build and an
 # AddressSanitizer + UndefinedBehaviorSanitizer build -- and runs every test
 # in both.
 set -euo pipefail
@@ -15,8 +15,8 @@ run() {
 }
 
 echo "== normal build =="
-run build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVLMIDIIN_BENCH=ON
 echo "== sanitizer build (ASan + UBSan) =="
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  run build/asan -DCMAKE_BUILD_TYPE=Debug -DVLMIDIIN_SANITIZE=ON
+  run build/asan -DCMAKE_BUILD_TYPE=Debug -DVLMIDIIN_SANITIZE=ON -DVLMIDIIN_BENCH=ON
 echo "All tests passed (normal and sanitizer builds)."
