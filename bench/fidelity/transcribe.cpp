@@ -14,11 +14,6 @@ namespace vl::fidelity {
 
 namespace {
 
-int keyOf(const cli::SpelledPitch& pitch) {
-    static constexpr int kStepSemitones[] = {9, 11, 0, 2, 4, 5, 7};  // A to G
-    return (pitch.octave + 1) * 12 + kStepSemitones[pitch.step - 'A'] + pitch.alter;
-}
-
 // Walks the elements of a built voice; calls onNote(onset, note) and onBar(position).
 template <typename OnNote, typename OnBar>
 void walkVoice(const cli::BuiltVoice& voice, OnNote onNote, OnBar onBar) {
@@ -45,7 +40,7 @@ void readStrand(const cli::CapturedStrand& strand, std::vector<WrittenNote>& not
     walkVoice(
         voice,
         [&](std::int64_t onset, const cli::ScoreNote& note) {
-            const int key = keyOf(note.pitch);
+            const int key = cli::keyOf(note.pitch);
             const auto open = openTie.find(key);
             if (note.tieStop && open != openTie.end()) {
                 notes[open->second].value += note.duration;

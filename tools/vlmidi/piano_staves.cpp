@@ -9,11 +9,6 @@ namespace vl::cli {
 
 namespace {
 
-int keyOf(const SpelledPitch& pitch) {
-    static constexpr int kStepKeys[] = {9, 11, 0, 2, 4, 5, 7};  // A to G
-    return (pitch.octave + 1) * 12 + kStepKeys[std::clamp(pitch.step - 'A', 0, 6)] + pitch.alter;
-}
-
 int staffOf(const ScoreNote& note) {
     return keyOf(note.pitch) >= kLowestUpperStaffKey ? 1 : 2;
 }

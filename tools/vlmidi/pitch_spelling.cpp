@@ -84,4 +84,9 @@ SpelledPitch spellPitch(int key, int fifths, bool minor) {
     return SpelledPitch{kSteps[s.step], s.alter, octave};
 }
 
+int keyOf(const SpelledPitch& pitch) {
+    static constexpr int kStepKeys[] = {9, 11, 0, 2, 4, 5, 7};  // A to G
+    return (pitch.octave + 1) * 12 + kStepKeys[std::clamp(pitch.step - 'A', 0, 6)] + pitch.alter;
+}
+
 }  // namespace vl::cli

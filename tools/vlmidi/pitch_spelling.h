@@ -17,4 +17,7 @@ struct SpelledPitch {
 // `fifths` counts sharps (positive) or flats (negative); values beyond 7 are read as 7.
 SpelledPitch spellPitch(int key, int fifths, bool minor);
 
+// The MIDI key a written pitch sounds: B#3 and C4 are both 60.
+int keyOf(const SpelledPitch& pitch);
+
 }  // namespace vl::cli
