@@ -3,7 +3,7 @@
 // runs in a process of its own: this program starts itself once per setting with
 // XDG_CONFIG_HOME pointing at a settings file written for it, and sums up what they print.
 //
-//   fidelity_bench [--seed N] [--worst N]
+//   fidelity_bench [--seed N] [--worst N] [--gather-signatures on|off] [--check-choice]
 
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,21 +30,29 @@ using namespace vl::fidelity;
 
 namespace {
 
+using vl::cli::TranscriptionSettings;
+
 struct Setting {
     const char* name;
-    const char* iniLines;  // nothing: no settings file, the library's defaults
+    TranscriptionSettings settings;
+    bool writeFile = true;  // false: no settings file, the library's defaults (the same three)
 };
 
+// Every candidate of `vlmidi --settings auto` is among them, so that the choice can be measured.
 const std::vector<Setting> kSettings = {
-    {"default (beat 7, swing, triplets)", nullptr},
-    {"beat 6, swing, triplets", "quantisation beat=6\nswing=1\ntriplets=1\n"},
-    {"beat 5, swing, triplets", "quantisation beat=5\nswing=1\ntriplets=1\n"},
-    {"beat 7, no swing, triplets", "quantisation beat=7\nswing=0\ntriplets=1\n"},
-    {"beat 7, no swing, no triplets", "quantisation beat=7\nswing=0\ntriplets=0\n"},
-    {"beat 5, no swing, no triplets", "quantisation beat=5\nswing=0\ntriplets=0\n"},
+    {"default (beat 7, swing, triplets)", {7, true, true}, false},
+    {"beat 6, swing, triplets", {6, true, true}},
+    {"beat 5, swing, triplets", {5, true, true}},
+    {"beat 7, no swing, triplets", {7, false, true}},
+    {"beat 6, no swing, triplets", {6, false, true}},
+    {"beat 5, no swing, triplets", {5, false, true}},
+    {"beat 7, no swing, no triplets", {7, false, false}},
+    {"beat 5, no swing, no triplets", {5, false, false}},
 };
 
+constexpr const char* kAutoName = "vlmidi --settings auto";
 constexpr const char* kSummaryMark = "@";
+constexpr const char* kPieceMark = "#";
 
 struct Options {
     std::uint32_t seed = 1;
@@ -51,6 +60,7 @@ struct Options {
     int worker = -1;  // the setting this process measures; -1 for the one that starts them
     std::string folder;
     bool gatherSignatures = true;  // each file goes through the host's signature gathering
+    bool checkChoice = false;      // fail when the settings choice does worse than the default
 };
 
 std::string percent(double value) {
@@ -75,7 +85,26 @@ struct Measured {
     std::map<std::string, Score> byCategory[2];
     Score overall[2];
     std::vector<Fault> faults[2];
+    std::vector<std::string> pieceLines;  // what a worker hands the choice of settings
 };
+
+// One piece's figures for the parent: rendering, piece, what the choice weighs, then the score.
+std::string pieceLine(int rendering, std::size_t piece, const Transcription& t, const Score& s) {
+    std::string line = std::string(kPieceMark) + " " + std::to_string(rendering) + " " +
+                       std::to_string(piece);
+    const auto& n = t.simplicity;
+    for (std::int64_t v : {n.notes, n.pieces, n.sixteenths, n.fineValues, n.openTuplets}) {
+        line += " " + std::to_string(v);
+    }
+    for (const auto* row : {&t.swing.count, &t.swing.mean, &t.swing.deviation}) {
+        for (std::int32_t v : *row) line += " " + std::to_string(v);
+    }
+    for (std::int64_t v : {s.expected, s.got, s.matched, s.rightValue, s.barLines,
+                           s.rightBarLines}) {
+        line += " " + std::to_string(v);
+    }
+    return line;
+}
 
 bool measure(const std::vector<Piece>& pieces, const Options& options, Measured& measured) {
     const std::string path = options.folder + "/piece.mid";
@@ -100,6 +129,7 @@ bool measure(const std::vector<Piece>& pieces, const Options& options, Measured&
                              piece.name.c_str());
             }
             PieceResult result = comparePiece(piece, transcription);
+            measured.pieceLines.push_back(pieceLine(r, i, transcription, result.score));
             measured.byCategory[r][piece.category] += result.score;
             measured.overall[r] += result.score;
             for (BarFault& bar : result.faults) {
@@ -159,6 +189,7 @@ int runWorker(const Options& options) {
     Measured measured;
     if (!measure(pieces, options, measured)) return 1;
     printTable(kSettings[options.worker].name, measured);
+    for (const std::string& line : measured.pieceLines) std::printf("%s\n", line.c_str());
     printWorstBars("exact", measured.faults[0], options.worst);
     printWorstBars("played in", measured.faults[1], options.worst);
     const double seconds =
@@ -167,6 +198,82 @@ int runWorker(const Options& options) {
     std::printf("%s %d %s | %s\n", kSummaryMark, options.worker,
                 columns(measured.overall[0]).c_str(), columns(measured.overall[1]).c_str());
     return 0;
+}
+
+// What every setting gave for one piece in one rendering.
+struct PieceOutcome {
+    vl::cli::NotationSimplicity simplicity;
+    vl::cli::SwingFigures swing;
+    Score score;
+};
+// By rendering and piece, one outcome per setting.
+using PerPiece = std::map<std::pair<int, std::size_t>, std::map<std::size_t, PieceOutcome>>;
+
+void readPieceLine(const std::string& line, std::size_t setting, PerPiece& perPiece) {
+    std::istringstream in(line.substr(1));
+    int rendering = 0;
+    std::size_t piece = 0;
+    PieceOutcome o;
+    auto& n = o.simplicity;
+    in >> rendering >> piece >> n.notes >> n.pieces >> n.sixteenths >> n.fineValues;
+    in >> n.openTuplets;
+    for (auto* row : {&o.swing.count, &o.swing.mean, &o.swing.deviation}) {
+        for (std::int32_t& v : *row) in >> v;
+    }
+    Score& s = o.score;
+    in >> s.expected >> s.got >> s.matched >> s.rightValue >> s.barLines >> s.rightBarLines;
+    if (in) perPiece[{rendering, piece}][setting] = o;
+}
+
+// The figures `vlmidi --settings auto` would give: for each piece, the candidate it would pick.
+Measured measureChoice(const std::vector<Piece>& pieces, const PerPiece& perPiece) {
+    Measured m;
+    for (const Piece& piece : pieces) {
+        if (m.categories.empty() || m.categories.back() != piece.category) {
+            m.categories.push_back(piece.category);
+        }
+    }
+    for (const auto& [key, outcomes] : perPiece) {
+        const auto first = outcomes.find(0);
+        if (first == outcomes.end() || key.second >= pieces.size()) continue;
+        std::vector<std::size_t> settings;
+        std::vector<vl::cli::NotationSimplicity> simplicities;
+        for (const TranscriptionSettings& c : vl::cli::candidateSettings(first->second.swing)) {
+            for (std::size_t s = 0; s < kSettings.size(); ++s) {
+                const auto outcome = outcomes.find(s);
+                if (kSettings[s].settings == c && outcome != outcomes.end()) {
+                    settings.push_back(s);
+                    simplicities.push_back(outcome->second.simplicity);
+                    break;
+                }
+            }
+        }
+        if (settings.empty()) continue;
+        const Score& score =
+            outcomes.at(settings[vl::cli::chooseSimplest(simplicities)]).score;
+        m.byCategory[key.first][pieces[key.second].category] += score;
+        m.overall[key.first] += score;
+    }
+    return m;
+}
+
+// Whether the choice matches or beats the library's defaults overall, in both renderings.
+bool choiceKeepsUp(const Measured& chosen, const PerPiece& perPiece) {
+    Score defaults[2];
+    for (const auto& [key, outcomes] : perPiece) {
+        const auto first = outcomes.find(0);
+        if (first != outcomes.end()) defaults[key.first] += first->second.score;
+    }
+    bool keepsUp = true;
+    for (int r = 0; r < 2; ++r) {
+        if (chosen.overall[r].f1() < defaults[r].f1() ||
+            chosen.overall[r].valueAccuracy() < defaults[r].valueAccuracy()) {
+            std::fprintf(stderr, "fidelity_bench: %s does worse than the defaults (%s)\n",
+                         kAutoName, r == 0 ? "exact" : "played in");
+            keepsUp = false;
+        }
+    }
+    return keepsUp;
 }
 
 std::string quoted(const std::string& text) {
@@ -185,13 +292,14 @@ int runAll(const Options& options) {
     }
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     std::vector<std::string> summary;
+    PerPiece perPiece;
     int status = 0;
     for (std::size_t s = 0; s < kSettings.size() && status == 0; ++s) {
         const fs::path home = fs::path(folder) / ("setting" + std::to_string(s));
         fs::create_directories(home / "Tolvek Software");
-        if (kSettings[s].iniLines != nullptr) {
+        if (kSettings[s].writeFile) {
             std::ofstream(home / "Tolvek Software" / "vlmidiin.ini")
-                << "[rhythm resolution]\n" << kSettings[s].iniLines;
+                << kSettings[s].settings.iniText();
         }
         const std::string command = "XDG_CONFIG_HOME=" + quoted(home.string()) + " " +
                                     quoted(self) + " --worker " + std::to_string(s) +
@@ -206,7 +314,9 @@ int runAll(const Options& options) {
         }
         char line[4096];
         while (std::fgets(line, sizeof line, pipe) != nullptr) {
-            if (std::string(line).rfind(kSummaryMark, 0) == 0) {
+            if (std::string(line).rfind(kPieceMark, 0) == 0) {
+                readPieceLine(line, s, perPiece);
+            } else if (std::string(line).rfind(kSummaryMark, 0) == 0) {
                 std::string figures = std::string(line).substr(std::string(line).find(' ', 2) + 1);
                 if (!figures.empty() && figures.back() == '\n') figures.pop_back();
                 summary.push_back(figures);
@@ -229,7 +339,11 @@ int runAll(const Options& options) {
     for (std::size_t s = 0; s < summary.size(); ++s) {
         std::printf("%-34s | %s\n", kSettings[s].name, summary[s].c_str());
     }
-    return 0;
+    const Measured chosen = measureChoice(generatePieces(options.seed), perPiece);
+    std::printf("%-34s | %s | %s\n", kAutoName, columns(chosen.overall[0]).c_str(),
+                columns(chosen.overall[1]).c_str());
+    printTable(kAutoName, chosen);
+    return options.checkChoice && !choiceKeepsUp(chosen, perPiece) ? 1 : 0;
 }
 
 }  // namespace
@@ -243,6 +357,9 @@ int main(int argc, char** argv) {
             options.seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
         } else if (value != nullptr && flag == "--worst") {
             options.worst = std::atoi(value);
+        } else if (flag == "--check-choice") {
+            options.checkChoice = true;
+            --i;  // takes no value
         } else if (value != nullptr && flag == "--worker") {
             options.worker = std::atoi(value);
         } else if (value != nullptr && flag == "--folder") {
@@ -252,7 +369,7 @@ int main(int argc, char** argv) {
             options.gatherSignatures = std::string(value) == "on";
         } else {
             std::fprintf(stderr, "usage: fidelity_bench [--seed N] [--worst N]"
-                                 " [--gather-signatures on|off]\n");
+                                 " [--gather-signatures on|off] [--check-choice]\n");
             return 2;
         }
     }

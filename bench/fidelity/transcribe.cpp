@@ -60,10 +60,12 @@ Transcription transcribeFile(const std::string& path) {
     ImportSession* session = vlImportOpenFromName(path.c_str());
     if (session == nullptr) return result;
     result.opened = true;
+    result.swing = cli::swingFiguresOf(session);
     const std::int32_t strands = vlImportInitialise(session);
     cli::ImportResult captured;
     if (strands > 0) cli::captureItemLists(session, captured);
     vlImportClose(&session);
+    result.simplicity = cli::measureSimplicity(captured);
 
     for (const cli::CapturedStrand& strand : captured.strands) {
         readStrand(strand, result.notesOfTrack[strand.trackIndex.value_or(-1)],

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "notation_simplicity.h"
+#include "settings_choice.h"
+
 namespace vl::fidelity {
 
 struct WrittenNote {
@@ -19,6 +22,8 @@ struct Transcription {
     bool opened = false;
     std::map<int, std::vector<WrittenNote>> notesOfTrack;  // by track index in the file
     std::vector<std::vector<std::int64_t>> barLinesOfStrand;  // positions, as onsets
+    cli::NotationSimplicity simplicity;  // what `vlmidi --settings auto` weighs
+    cli::SwingFigures swing;             // of the file as read, before the transcription
 };
 
 Transcription transcribeFile(const std::string& path);

@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "import_result.h"
+#include "import_settings.h"
 #include "item_printer.h"
 #include "json_report.h"
 #include "musician_view.h"
@@ -38,6 +39,8 @@ struct ImportOptions {
     RepairOptions repairs;              // run before the transcription
     bool askForFile = false;            // no FILE given on a terminal: the file dialog asks
     bool gatherSignatures = true;       // later tracks' signatures copied into the first
+    std::optional<std::string> settings;  // --settings: auto, or the settings to run with
+    bool simplicity = false;            // print the simplicity figures (a candidate's run)
 };
 
 constexpr const char* kPathFromDialog = "(chosen in the file dialog)";
@@ -81,6 +84,15 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
     bool havePath = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--settings") {
+            if (i + 1 >= args.size()) return std::string("import: --settings needs a value");
+            options.settings = args[++i];
+            continue;
+        }
+        if (!optionsEnded && arg.rfind("--settings=", 0) == 0) {
+            options.settings = arg.substr(arg.find('=') + 1);
+            continue;
+        }
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && (arg == "--quiet" || arg == "-q")) {
@@ -101,6 +113,8 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
             options.gatherSignatures = true;
         } else if (!optionsEnded && arg == "--no-gather-signatures") {
             options.gatherSignatures = false;
+        } else if (!optionsEnded && arg == kSimplicityOption) {
+            options.simplicity = true;
         } else if (!optionsEnded && parseRepairOption(arg, options.repairs)) {
             continue;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
@@ -120,7 +134,26 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
         return std::string("import: no FILE given");
     }
     if (options.output && options.output->empty()) return std::string("import: empty output FILE");
+    if (options.settings) {
+        if (options.askForFile) return std::string("import: --settings needs a FILE");
+        if (auto mistake = checkSettingsChoice(*options.settings)) return mistake;
+    }
     return checkFormat(options, form);
+}
+
+// The arguments without --settings and its value: what the run under the settings gets.
+Arguments withoutSettingsOption(const Arguments& args) {
+    Arguments kept;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (!optionsEnded && args[i] == "--settings") {
+            ++i;
+        } else if (optionsEnded || args[i].rfind("--settings=", 0) != 0) {
+            optionsEnded = optionsEnded || args[i] == "--";
+            kept.push_back(args[i]);
+        }
+    }
+    return kept;
 }
 
 void printSummary(const ImportResult& result, std::FILE* out) {
@@ -212,6 +245,11 @@ int importFile(const ImportOptions& options, OutputForm form) {
     if (progress) progress->finish();
     ImportResult result = captureSummary(session.get(), options.path, strands);
     if (!result.cancelled) captureItemLists(session.get(), result);
+    if (options.simplicity) {
+        if (result.cancelled) return kExitCancelled;
+        std::fputs(simplicityLine(measureSimplicity(result)).c_str(), stdout);
+        return kExitSuccess;
+    }
     // A cancelled import leaves an output file as it was; on stdout the summary still tells.
     const bool leaveOutputFile = result.cancelled && options.output;
     if (!leaveOutputFile && !writeResult(result, form, options)) return kExitUnreadableFile;
@@ -230,6 +268,10 @@ int runImportCommand(const Arguments& args) {
     ImportOptions options;
     OutputForm form = OutputForm::Notation;
     if (const auto mistake = parseOptions(args, options, form)) return usageError(*mistake, self);
+    if (options.settings) {
+        return importWithSettings(*options.settings, options.path, withoutSettingsOption(args),
+                                  options.quiet);
+    }
     return importFile(options, form);
 }
 

@@ -22,8 +22,8 @@ constexpr std::array kCommands{
         "import [FILE] [OPTIONS]",
         "transcribe a MIDI file; print its notation, raw items, JSON or MusicXML",
         "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q),\n"
-        "--no-gather-signatures, and the repairs --kill-baddies, --remove-duplicates,\n"
-        "--fix-delay, --equalise, --repair; details below.\n"
+        "--settings auto|LIST, --no-gather-signatures, and the repairs --kill-baddies,\n"
+        "--remove-duplicates, --fix-delay, --equalise, --repair; details below.\n"
         "\n"
         "Opens FILE (a Standard MIDI File or a RIFF MIDI file), runs the transcription and\n"
         "prints the file's header, the number of strands and the error word, then what the\n"
@@ -72,6 +72,17 @@ constexpr std::array kCommands{
         "                 open a format-1 file as it is; by default (--gather-signatures)\n"
         "                 the time and key signatures of later tracks are first copied into\n"
         "                 the first track, whose signatures set every strand's bar lines\n"
+        "  --settings beat=N,swing=on|off,triplets=on|off\n"
+        "                 transcribe with these settings (any of the three; the others as\n"
+        "                 the library's defaults: beat 7, swing on, triplets on) instead of\n"
+        "                 the stored ones; the settings file is neither read nor written\n"
+        "  --settings auto\n"
+        "                 transcribe with each candidate (beat 7, 6 and 5 with triplets on;\n"
+        "                 swing off, and also on when the off-beat quavers come late) and keep\n"
+        "                 the simplest notation: cost = pieces + semiquavers + 3 x finer values\n"
+        "                 + 2 x tuplet runs left open + 8 x each note fewer than the most any\n"
+        "                 candidate wrote; on a tie swing on wins over off, a finer beat over\n"
+        "                 a coarser. The choice is named on stderr (not with --quiet)\n"
         "\n"
         "Exit status: 0 done, 1 file unreadable, 2 usage error, 3 cancelled.\n",
         runImportCommand,
