@@ -13,57 +13,15 @@
 #include <iterator>
 #include <vector>
 
-#include "smf_byte_reader.h"
+#include "smf_tracks.h"
 
 namespace vl::cli {
 
 namespace {
 
-struct TrackEvent {
-    std::uint64_t tick = 0;
-    std::string bytes;  // status byte first (running status written out), then the rest
-};
-
 constexpr std::uint8_t kTimeSignature = 0x58;
 constexpr std::uint8_t kKeySignature = 0x59;
 constexpr std::uint32_t kMaxQuantity = 0x0FFFFFFF;
-
-// One track's events up to and including its end of track; false when the track is malformed
-// or has no end of track.
-bool decodeTrack(const std::string& bytes, ByteReader& in, std::vector<TrackEvent>& events) {
-    std::uint8_t running = 0;
-    std::uint64_t tick = 0;
-    while (true) {
-        std::uint32_t delta = 0;
-        std::uint8_t status = 0;
-        if (!in.quantity(delta) || !in.peek(status)) return false;
-        tick += delta;
-        if (status >= 0x80) {
-            in.byte(status);
-        } else if (running != 0) {
-            status = running;
-        } else {
-            return false;
-        }
-        const std::size_t body = in.position();
-        std::uint32_t length = 0;
-        std::uint8_t type = 0;
-        if (status == 0xFF) {
-            if (!in.byte(type) || !in.quantity(length) || !in.skip(length)) return false;
-        } else if (status == 0xF0 || status == 0xF7) {
-            if (!in.quantity(length) || !in.skip(length)) return false;
-        } else if (status > 0xF0) {
-            return false;
-        } else {
-            running = status;
-            if (!in.skip(static_cast<std::uint32_t>(dataBytesOf(status)))) return false;
-        }
-        TrackEvent e{tick, std::string(1, static_cast<char>(status))};
-        e.bytes.append(bytes, body, in.position() - body);
-        events.push_back(std::move(e));
-        if (status == 0xFF && type == 0x2F) return true;
-    }
-}
 
 // The meta type of a well-formed time or key signature event, else 0.
 std::uint8_t signatureType(const TrackEvent& e) {
@@ -147,33 +105,16 @@ std::optional<std::string> encodeFirstTrack(const std::vector<TrackEvent>& first
 }  // namespace
 
 std::optional<std::string> gatherSignatures(const std::string& bytes) {
-    ByteReader header(bytes, 0, bytes.size());
-    std::uint32_t length = 0, format = 0, trackCount = 0, division = 0;
-    if (!header.tag("MThd") || !header.bigEndian(4, length) || length < 6 ||
-        !header.bigEndian(2, format) || !header.bigEndian(2, trackCount) ||
-        !header.bigEndian(2, division) || !header.skip(length - 6) || format != 1 ||
-        trackCount < 2) {
+    const std::optional<SmfHeader> header = readSmfHeader(bytes);
+    if (!header || header->format != 1 || header->trackCount < 2) return std::nullopt;
+    std::vector<std::vector<TrackEvent>> tracks;
+    std::vector<TrackChunk> chunks;
+    // The first track is re-encoded whole, so bytes after its end of track are not dropped.
+    if (!decodeTracks(bytes, *header, tracks, chunks) || chunks.empty() ||
+        chunks[0].bytesAfterEnd) {
         return std::nullopt;
     }
-    std::vector<std::vector<TrackEvent>> tracks;
-    std::size_t firstBegin = 0, firstEnd = 0;  // the first track's chunk, tag to last byte
-    ByteReader chunks(bytes, header.position(), bytes.size());
-    while (!chunks.atEnd() && tracks.size() < trackCount) {
-        const std::size_t chunkStart = chunks.position();
-        const bool isTrack = chunks.tag("MTrk");
-        std::uint32_t chunkLength = 0;
-        if ((!isTrack && !chunks.skip(4)) || !chunks.bigEndian(4, chunkLength)) return std::nullopt;
-        const std::size_t begin = chunks.position();
-        if (!chunks.skip(chunkLength)) return std::nullopt;
-        if (!isTrack) continue;
-        ByteReader events(bytes, begin, chunks.position());
-        if (!decodeTrack(bytes, events, tracks.emplace_back())) return std::nullopt;
-        if (tracks.size() == 1) {
-            if (!events.atEnd()) return std::nullopt;  // bytes after the end of track
-            firstBegin = chunkStart;
-            firstEnd = chunks.position();
-        }
-    }
+    const std::size_t firstBegin = chunks[0].begin, firstEnd = chunks[0].end;
     if (tracks.size() < 2) return std::nullopt;
     std::vector<const TrackEvent*> gathered;
     gatherKind(tracks, kTimeSignature, gathered);
