@@ -7,6 +7,7 @@
 #include <map>
 
 #include "import_result.h"
+#include "quintuplet_recovery.h"
 #include "vlmidiin.h"
 #include "voice_builder.h"
 
@@ -33,9 +34,14 @@ void walkVoice(const cli::BuiltVoice& voice, OnNote onNote, OnBar onBar) {
     }
 }
 
-void readStrand(const cli::CapturedStrand& strand, std::vector<WrittenNote>& notes,
-                std::vector<std::int64_t>& barLines) {
-    const cli::BuiltVoice voice = cli::buildVoice(strand.items, cli::VoiceStart{});
+void readStrand(const cli::CapturedStrand& strand,
+                const std::vector<cli::PlayedQuintuplet>& quintuplets,
+                std::vector<WrittenNote>& notes, std::vector<std::int64_t>& barLines) {
+    cli::BuiltVoice voice = cli::buildVoice(strand.items, cli::VoiceStart{});
+    if (strand.trackIndex && strand.voicing && strand.voicing->item.arg1 <= 15) {
+        cli::rewritePlayedQuintuplets(voice.segments, quintuplets, *strand.trackIndex,
+                                      strand.voicing->item.arg1, voice.initialKey);
+    }
     std::map<int, std::size_t> openTie;  // key -> index of the note a tie continues
     walkVoice(
         voice,
@@ -67,8 +73,9 @@ Transcription transcribeFile(const std::string& path) {
     vlImportClose(&session);
     result.simplicity = cli::measureSimplicity(captured);
 
+    const auto quintuplets = cli::findPlayedQuintupletsInFile(path);
     for (const cli::CapturedStrand& strand : captured.strands) {
-        readStrand(strand, result.notesOfTrack[strand.trackIndex.value_or(-1)],
+        readStrand(strand, quintuplets, result.notesOfTrack[strand.trackIndex.value_or(-1)],
                    result.barLinesOfStrand.emplace_back());
     }
     return result;

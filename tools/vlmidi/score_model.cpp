@@ -11,6 +11,7 @@
 #include "notation_names.h"
 #include "piano_staves.h"
 #include "score_items.h"
+#include "quintuplet_recovery.h"
 #include "voice_builder.h"
 
 namespace vl::cli {
@@ -144,7 +145,7 @@ struct BuiltPart {
 };
 
 BuiltPart buildPart(const PartPlan& plan, const StartSettings& start, bool trackIsShared,
-                    std::size_t partIndex) {
+                    std::size_t partIndex, const std::vector<PlayedQuintuplet>& quintuplets) {
     BuiltPart built;
     ScorePart& part = built.part;
     part.id = "P" + std::to_string(partIndex + 1);
@@ -172,6 +173,10 @@ BuiltPart buildPart(const PartPlan& plan, const StartSettings& start, bool track
         BuiltVoice builtVoice = buildVoice(
             plan.strands[v]->items,
             VoiceStart{start.key, start.time, leads, plan.channel, plan.program});
+        if (plan.track && plan.channel) {
+            rewritePlayedQuintuplets(builtVoice.segments, quintuplets, *plan.track, *plan.channel,
+                                     builtVoice.initialKey);
+        }
         if (leads) {
             part.initialKey = builtVoice.initialKey;
             part.initialTime = builtVoice.initialTime;
@@ -300,10 +305,12 @@ Score buildScore(const ImportResult& result) {
     for (const PartPlan& plan : plans) {
         if (plan.track) ++partsOfTrack[*plan.track];
     }
+    // The library writes no quintuplets; the file itself shows where they were played.
+    const std::vector<PlayedQuintuplet> quintuplets = findPlayedQuintupletsInFile(result.path);
     std::vector<BuiltPart> built;
     for (std::size_t i = 0; i < plans.size(); ++i) {
         const bool shared = plans[i].track && partsOfTrack[*plans[i].track] > 1;
-        built.push_back(buildPart(plans[i], start, shared, i));
+        built.push_back(buildPart(plans[i], start, shared, i, quintuplets));
     }
     if (built.empty()) built.push_back(buildEmptyPart(start));
 
