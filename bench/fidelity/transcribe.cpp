@@ -7,9 +7,9 @@
 #include <map>
 
 #include "import_result.h"
-#include "quintuplet_recovery.h"
 #include "vlmidiin.h"
 #include "voice_builder.h"
+#include "voice_revision.h"
 
 namespace vl::fidelity {
 
@@ -35,12 +35,12 @@ void walkVoice(const cli::BuiltVoice& voice, OnNote onNote, OnBar onBar) {
 }
 
 void readStrand(const cli::CapturedStrand& strand,
-                const std::vector<cli::PlayedQuintuplet>& quintuplets,
+                const std::optional<cli::PlayedFile>& played,
                 std::vector<WrittenNote>& notes, std::vector<std::int64_t>& barLines) {
     cli::BuiltVoice voice = cli::buildVoice(strand.items, cli::VoiceStart{});
-    if (strand.trackIndex && strand.voicing && strand.voicing->item.arg1 <= 15) {
-        cli::rewritePlayedQuintuplets(voice.segments, quintuplets, *strand.trackIndex,
-                                      strand.voicing->item.arg1, voice.initialKey);
+    if (played && strand.trackIndex && strand.voicing && strand.voicing->item.arg1 <= 15) {
+        cli::reviseVoice(voice.segments, *played, *strand.trackIndex, strand.voicing->item.arg1,
+                         voice.initialKey);
     }
     std::map<int, std::size_t> openTie;  // key -> index of the note a tie continues
     walkVoice(
@@ -73,9 +73,9 @@ Transcription transcribeFile(const std::string& path) {
     vlImportClose(&session);
     result.simplicity = cli::measureSimplicity(captured);
 
-    const auto quintuplets = cli::findPlayedQuintupletsInFile(path);
+    const auto played = cli::readPlayedNotesInFile(path);
     for (const cli::CapturedStrand& strand : captured.strands) {
-        readStrand(strand, quintuplets, result.notesOfTrack[strand.trackIndex.value_or(-1)],
+        readStrand(strand, played, result.notesOfTrack[strand.trackIndex.value_or(-1)],
                    result.barLinesOfStrand.emplace_back());
     }
     return result;

@@ -7,30 +7,27 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "played_notes.h"
 #include "score_model.h"
 
 namespace vl::cli {
 
 struct PlayedQuintuplet {
-    int track = 0;              // from 0, in the file's order of tracks
-    int channel = 0;            // 0 to 15
     std::int64_t crotchet = 0;  // crotchets from the start of the file
     std::array<int, 5> keys{};
 };
 
-// The crotchets of a Standard MIDI File (ticks per crotchet only) that some track and channel
-// plays as five single notes, each within a twentieth of a crotchet of its fifth.
-std::vector<PlayedQuintuplet> findPlayedQuintuplets(const std::string& bytes);
-std::vector<PlayedQuintuplet> findPlayedQuintupletsInFile(const std::string& path);
+// The crotchets that a channel plays as five single notes, each within a twentieth of a
+// crotchet of its fifth.
+std::vector<PlayedQuintuplet> findPlayedQuintuplets(const PlayedChannel& played,
+                                                    std::uint32_t division);
 
-// Rewrites the crotchets of a voice of `track` and `channel` (positions counted from the
-// voice's start, the file's tick 0) that the file plays as a quintuplet; answers how many.
-// `key` is the key signature the voice starts in, for spelling keys the library did not write.
+// Rewrites the crotchets of a voice (positions counted from the voice's start, the file's
+// tick 0) that its channel plays as a quintuplet; answers how many. `key` is the key signature
+// the voice starts in, for spelling keys the library did not write.
 int rewritePlayedQuintuplets(std::vector<MeasureElements>& segments,
-                             const std::vector<PlayedQuintuplet>& played, int track, int channel,
-                             const KeySignature& key);
+                             const std::vector<PlayedQuintuplet>& played, const KeySignature& key);
 
 }  // namespace vl::cli

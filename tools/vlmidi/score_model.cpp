@@ -11,8 +11,8 @@
 #include "notation_names.h"
 #include "piano_staves.h"
 #include "score_items.h"
-#include "quintuplet_recovery.h"
 #include "voice_builder.h"
+#include "voice_revision.h"
 
 namespace vl::cli {
 
@@ -145,7 +145,7 @@ struct BuiltPart {
 };
 
 BuiltPart buildPart(const PartPlan& plan, const StartSettings& start, bool trackIsShared,
-                    std::size_t partIndex, const std::vector<PlayedQuintuplet>& quintuplets) {
+                    std::size_t partIndex, const std::optional<PlayedFile>& played) {
     BuiltPart built;
     ScorePart& part = built.part;
     part.id = "P" + std::to_string(partIndex + 1);
@@ -173,9 +173,9 @@ BuiltPart buildPart(const PartPlan& plan, const StartSettings& start, bool track
         BuiltVoice builtVoice = buildVoice(
             plan.strands[v]->items,
             VoiceStart{start.key, start.time, leads, plan.channel, plan.program});
-        if (plan.track && plan.channel) {
-            rewritePlayedQuintuplets(builtVoice.segments, quintuplets, *plan.track, *plan.channel,
-                                     builtVoice.initialKey);
+        if (played && plan.track && plan.channel) {
+            reviseVoice(builtVoice.segments, *played, *plan.track, *plan.channel,
+                        builtVoice.initialKey);
         }
         if (leads) {
             part.initialKey = builtVoice.initialKey;
@@ -305,12 +305,13 @@ Score buildScore(const ImportResult& result) {
     for (const PartPlan& plan : plans) {
         if (plan.track) ++partsOfTrack[*plan.track];
     }
-    // The library writes no quintuplets; the file itself shows where they were played.
-    const std::vector<PlayedQuintuplet> quintuplets = findPlayedQuintupletsInFile(result.path);
+    // The file itself shows how its notes were played: the host revises what the library
+    // cannot write (quintuplets) and how long it wrote notes.
+    const std::optional<PlayedFile> played = readPlayedNotesInFile(result.path);
     std::vector<BuiltPart> built;
     for (std::size_t i = 0; i < plans.size(); ++i) {
         const bool shared = plans[i].track && partsOfTrack[*plans[i].track] > 1;
-        built.push_back(buildPart(plans[i], start, shared, i, quintuplets));
+        built.push_back(buildPart(plans[i], start, shared, i, played));
     }
     if (built.empty()) built.push_back(buildEmptyPart(start));
 
