@@ -38,8 +38,8 @@ void readStrand(const cli::CapturedStrand& strand,
                 const std::optional<cli::PlayedFile>& played,
                 std::vector<WrittenNote>& notes, std::vector<std::int64_t>& barLines) {
     cli::BuiltVoice voice = cli::buildVoice(strand.items, cli::VoiceStart{});
-    if (played && strand.trackIndex && strand.voicing && strand.voicing->item.arg1 <= 15) {
-        cli::reviseVoice(voice.segments, *played, *strand.trackIndex, strand.voicing->item.arg1,
+    if (played && strand.trackIndex && cli::channelOf(strand)) {
+        cli::reviseVoice(voice.segments, *played, *strand.trackIndex, *cli::channelOf(strand),
                          voice.initialKey);
     }
     std::map<int, std::size_t> openTie;  // key -> index of the note a tie continues
@@ -71,9 +71,9 @@ Transcription transcribeFile(const std::string& path) {
     cli::ImportResult captured;
     if (strands > 0) cli::captureItemLists(session, captured);
     vlImportClose(&session);
-    result.simplicity = cli::measureSimplicity(captured);
-
     const auto played = cli::readPlayedNotesInFile(path);
+    result.simplicity = cli::measureSimplicity(captured, played);
+
     for (const cli::CapturedStrand& strand : captured.strands) {
         readStrand(strand, played, result.notesOfTrack[strand.trackIndex.value_or(-1)],
                    result.barLinesOfStrand.emplace_back());

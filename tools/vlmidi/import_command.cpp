@@ -247,7 +247,8 @@ int importFile(const ImportOptions& options, OutputForm form) {
     if (!result.cancelled) captureItemLists(session.get(), result);
     if (options.simplicity) {
         if (result.cancelled) return kExitCancelled;
-        std::fputs(simplicityLine(measureSimplicity(result)).c_str(), stdout);
+        const auto played = readPlayedNotesInFile(options.path);
+        std::fputs(simplicityLine(measureSimplicity(result, played)).c_str(), stdout);
         return kExitSuccess;
     }
     // A cancelled import leaves an output file as it was; on stdout the summary still tells.

@@ -46,6 +46,12 @@ constexpr std::uint16_t kFirstTextItemType = 4096;
 
 inline bool isTextItem(const ImportItem& item) { return item.type >= kFirstTextItemType; }
 
+// The strand's MIDI channel (0 to 15) from its voicing; nothing without one.
+inline std::optional<int> channelOf(const CapturedStrand& strand) {
+    if (!strand.voicing || strand.voicing->item.arg1 > 15) return std::nullopt;
+    return strand.voicing->item.arg1;
+}
+
 // The summary facts of a transcription that ran (`initialiseResult` is what vlImportInitialise
 // answered); the item lists stay empty.
 ImportResult captureSummary(ImportSession* session, const std::string& path,

@@ -2,6 +2,7 @@
 
 #include "score_model.h"
 #include "voice_builder.h"
+#include "voice_revision.h"
 
 namespace vl::cli {
 
@@ -53,10 +54,15 @@ std::int64_t NotationSimplicity::cost(std::int64_t mostNotes) const {
            kFineValueWeight * fineValues + kOpenTupletWeight * openTuplets;
 }
 
-NotationSimplicity measureSimplicity(const ImportResult& result) {
+NotationSimplicity measureSimplicity(const ImportResult& result,
+                                     const std::optional<PlayedFile>& played) {
     NotationSimplicity simplicity;
     for (const CapturedStrand& strand : result.strands) {
-        const BuiltVoice voice = buildVoice(strand.items, VoiceStart{});
+        BuiltVoice voice = buildVoice(strand.items, VoiceStart{});
+        if (played && strand.trackIndex && channelOf(strand)) {
+            reviseVoice(voice.segments, *played, *strand.trackIndex, *channelOf(strand),
+                        voice.initialKey);
+        }
         for (const MeasureElements& segment : voice.segments) {
             TupletRun run;
             for (const VoiceElement& element : segment) {

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 
+#include <optional>
+
 #include "import_result.h"
+#include "played_notes.h"
 
 namespace vl::cli {
 
@@ -22,6 +25,8 @@ struct NotationSimplicity {
     std::int64_t cost(std::int64_t mostNotes) const;
 };
 
-NotationSimplicity measureSimplicity(const ImportResult& result);
+// Of the voices as the score writes them: with `played`, revised against the file's notes.
+NotationSimplicity measureSimplicity(const ImportResult& result,
+                                     const std::optional<PlayedFile>& played);
 
 }  // namespace vl::cli

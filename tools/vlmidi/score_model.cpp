@@ -58,11 +58,6 @@ struct PartPlan {
     std::vector<const CapturedStrand*> strands;
 };
 
-std::optional<int> voicingChannel(const CapturedStrand& strand) {
-    if (!strand.voicing || strand.voicing->item.arg1 > 15) return std::nullopt;
-    return strand.voicing->item.arg1;
-}
-
 std::optional<int> voicingProgram(const CapturedStrand& strand) {
     if (!strand.voicing || strand.voicing->item.arg2 == kNoProgram ||
         strand.voicing->item.arg2 > kHighestKey) {
@@ -75,7 +70,7 @@ std::vector<PartPlan> planParts(const ImportResult& result) {
     std::vector<PartPlan> plans;
     std::map<std::pair<int, int>, std::size_t> planOfTrackAndChannel;
     for (const CapturedStrand& strand : result.strands) {
-        const std::optional<int> channel = voicingChannel(strand);
+        const std::optional<int> channel = channelOf(strand);
         // A strand of an unknown track is a part of its own.
         if (strand.trackIndex) {
             const auto [known, added] = planOfTrackAndChannel.try_emplace(
