@@ -3,7 +3,8 @@
 // runs in a process of its own: this program starts itself once per setting with
 // XDG_CONFIG_HOME pointing at a settings file written for it, and sums up what they print.
 //
-//   fidelity_bench [--seed N] [--worst N] [--gather-signatures on|off] [--check-choice]
+//   fidelity_bench [--seed N] [--worst N] [--gather-signatures on|off] [--revise on|off]
+//                  [--check-choice]
 
 #include <unistd.h>
 
@@ -61,6 +62,7 @@ struct Options {
     std::string folder;
     bool gatherSignatures = true;  // each file goes through the host's signature gathering
     bool checkChoice = false;      // fail when the settings choice does worse than the default
+    bool revise = true;            // voices revised against the file's notes, as vlmidi's score
 };
 
 std::string percent(double value) {
@@ -123,7 +125,7 @@ bool measure(const std::vector<Piece>& pieces, const Options& options, Measured&
                 return false;
             }
             const vl::cli::PreparedFile prepared(path, options.gatherSignatures);
-            const Transcription transcription = transcribeFile(prepared.path());
+            const Transcription transcription = transcribeFile(prepared.path(), options.revise);
             if (!transcription.opened) {
                 std::fprintf(stderr, "fidelity_bench: the library refused %s\n",
                              piece.name.c_str());
@@ -306,7 +308,8 @@ int runAll(const Options& options) {
                                     " --seed " + std::to_string(options.seed) + " --worst " +
                                     std::to_string(options.worst) + " --folder " +
                                     quoted(home.string()) + " --gather-signatures " +
-                                    (options.gatherSignatures ? "on" : "off");
+                                    (options.gatherSignatures ? "on" : "off") + " --revise " +
+                                    (options.revise ? "on" : "off");
         std::FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) {
             status = 1;
@@ -364,12 +367,16 @@ int main(int argc, char** argv) {
             options.worker = std::atoi(value);
         } else if (value != nullptr && flag == "--folder") {
             options.folder = value;
+        } else if (value != nullptr && flag == "--revise" &&
+                   (std::string(value) == "on" || std::string(value) == "off")) {
+            options.revise = std::string(value) == "on";
         } else if (value != nullptr && flag == "--gather-signatures" &&
                    (std::string(value) == "on" || std::string(value) == "off")) {
             options.gatherSignatures = std::string(value) == "on";
         } else {
             std::fprintf(stderr, "usage: fidelity_bench [--seed N] [--worst N]"
-                                 " [--gather-signatures on|off] [--check-choice]\n");
+                                 " [--gather-signatures on|off] [--revise on|off]"
+                                 " [--check-choice]\n");
             return 2;
         }
     }

@@ -61,7 +61,7 @@ void readStrand(const cli::CapturedStrand& strand,
 
 }  // namespace
 
-Transcription transcribeFile(const std::string& path) {
+Transcription transcribeFile(const std::string& path, bool revise) {
     Transcription result;
     ImportSession* session = vlImportOpenFromName(path.c_str());
     if (session == nullptr) return result;
@@ -71,7 +71,7 @@ Transcription transcribeFile(const std::string& path) {
     cli::ImportResult captured;
     if (strands > 0) cli::captureItemLists(session, captured);
     vlImportClose(&session);
-    const auto played = cli::readPlayedNotesInFile(path);
+    const auto played = revise ? cli::readPlayedNotesInFile(path) : std::nullopt;
     result.simplicity = cli::measureSimplicity(captured, played);
 
     for (const cli::CapturedStrand& strand : captured.strands) {

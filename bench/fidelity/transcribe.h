@@ -26,6 +26,7 @@ struct Transcription {
     cli::SwingFigures swing;             // of the file as read, before the transcription
 };
 
-Transcription transcribeFile(const std::string& path);
+// With `revise`, each voice is revised against the file's notes as vlmidi's score does.
+Transcription transcribeFile(const std::string& path, bool revise);
 
 }  // namespace vl::fidelity

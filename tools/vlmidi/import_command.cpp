@@ -39,6 +39,7 @@ struct ImportOptions {
     RepairOptions repairs;              // run before the transcription
     bool askForFile = false;            // no FILE given on a terminal: the file dialog asks
     bool gatherSignatures = true;       // later tracks' signatures copied into the first
+    bool revise = true;                 // the score's voices revised against the file's notes
     std::optional<std::string> settings;  // --settings: auto, or the settings to run with
     bool simplicity = false;            // print the simplicity figures (a candidate's run)
 };
@@ -113,6 +114,8 @@ std::optional<std::string> parseOptions(const Arguments& args, ImportOptions& op
             options.gatherSignatures = true;
         } else if (!optionsEnded && arg == "--no-gather-signatures") {
             options.gatherSignatures = false;
+        } else if (!optionsEnded && arg == "--as-written") {
+            options.revise = false;
         } else if (!optionsEnded && arg == kSimplicityOption) {
             options.simplicity = true;
         } else if (!optionsEnded && parseRepairOption(arg, options.repairs)) {
@@ -171,14 +174,14 @@ void printSummary(const ImportResult& result, std::FILE* out) {
     std::fprintf(out, "error word: 0x%x\n", static_cast<unsigned>(result.errorWord));
 }
 
-void printResult(const ImportResult& result, OutputForm form, std::FILE* out) {
+void printResult(const ImportResult& result, OutputForm form, bool revise, std::FILE* out) {
     if (form == OutputForm::Json) {
         std::fputs(formatJsonReport(result).c_str(), out);
         return;
     }
     if (form == OutputForm::MusicXml) {
         // A cancelled import has no score to write.
-        if (!result.cancelled) std::fputs(formatMusicXml(result).c_str(), out);
+        if (!result.cancelled) std::fputs(formatMusicXml(result, revise).c_str(), out);
         return;
     }
     printSummary(result, out);
@@ -193,7 +196,7 @@ void printResult(const ImportResult& result, OutputForm form, std::FILE* out) {
 // Writes the result to stdout, or to the -o file (replaced only once the import is done).
 bool writeResult(const ImportResult& result, OutputForm form, const ImportOptions& options) {
     if (!options.output) {
-        printResult(result, form, stdout);
+        printResult(result, form, options.revise, stdout);
         return true;
     }
     std::FILE* out = std::fopen(options.output->c_str(), "wb");
@@ -202,7 +205,7 @@ bool writeResult(const ImportResult& result, OutputForm form, const ImportOption
                      std::strerror(errno));
         return false;
     }
-    printResult(result, form, out);
+    printResult(result, form, options.revise, out);
     const bool failed = std::ferror(out) != 0;
     if (std::fclose(out) != 0 || failed) {
         std::fprintf(stderr, "vlmidi: writing '%s' failed\n", options.output->c_str());
@@ -247,7 +250,8 @@ int importFile(const ImportOptions& options, OutputForm form) {
     if (!result.cancelled) captureItemLists(session.get(), result);
     if (options.simplicity) {
         if (result.cancelled) return kExitCancelled;
-        const auto played = readPlayedNotesInFile(options.path);
+        const auto played =
+            options.revise ? readPlayedNotesInFile(options.path) : std::nullopt;
         std::fputs(simplicityLine(measureSimplicity(result, played)).c_str(), stdout);
         return kExitSuccess;
     }

@@ -22,8 +22,8 @@ constexpr std::array kCommands{
         "import [FILE] [OPTIONS]",
         "transcribe a MIDI file; print its notation, raw items, JSON or MusicXML",
         "Options: --items, --format text|json|musicxml, -o OUT, --quiet (-q),\n"
-        "--settings auto|LIST, --no-gather-signatures, and the repairs --kill-baddies,\n"
-        "--remove-duplicates, --fix-delay, --equalise, --repair; details below.\n"
+        "--settings auto|LIST, --as-written, --no-gather-signatures, and the repairs\n"
+        "--kill-baddies, --remove-duplicates, --fix-delay, --equalise, --repair; details below.\n"
         "\n"
         "Opens FILE (a Standard MIDI File or a RIFF MIDI file), runs the transcription and\n"
         "prints the file's header, the number of strands and the error word, then what the\n"
@@ -72,6 +72,12 @@ constexpr std::array kCommands{
         "                 open a format-1 file as it is; by default (--gather-signatures)\n"
         "                 the time and key signatures of later tracks are first copied into\n"
         "                 the first track, whose signatures set every strand's bar lines\n"
+        "  --as-written   the MusicXML score exactly as the library wrote the notes; by default\n"
+        "                 the score goes by how the file plays them: five even notes in a\n"
+        "                 crotchet become a quintuplet, a crotchet or longer that is written twice\n"
+        "                 as long as its player holds such notes is halved and followed by a\n"
+        "                 rest, and the rests after a note held nearly to the next note become\n"
+        "                 its tied end\n"
         "  --settings beat=N,swing=on|off,triplets=on|off\n"
         "                 transcribe with these settings (any of the three; the others as\n"
         "                 the library's defaults: beat 7, swing on, triplets on) instead of\n"
