@@ -11,8 +11,10 @@ namespace {
 
 constexpr std::size_t kFewestNotes = 8;
 // A note is held on into the rests after it when it sounds at least this share of what its
-// player's articulation gives the span up to the next note.
+// player's articulation gives the span up to the next note; only for a player who holds notes
+// at least kLegato of the time to the next one: a detached player's short notes are his style.
 constexpr double kHeldOn = 0.85;
+constexpr double kLegato = 0.75;
 // A note is halved when the half still holds this share of the length its player meant.
 constexpr double kHalfHolds = 0.9;
 constexpr int kFinestHalvable = 3;  // a crotchet halves into a quaver; shorter notes stay
@@ -97,7 +99,10 @@ bool holdOn(std::vector<MeasureElements>& segments, const std::vector<Slot>& slo
     if (next == last + 1 || next == slots.size()) return false;
     const auto length = lookup.lengthAt(keyOf(head.pitch), slots[j].position);
     const double span = static_cast<double>(slots[next].position - slots[j].position);
-    if (!length || static_cast<double>(*length) < kHeldOn * articulation * span) return false;
+    if (articulation < kLegato || !length ||
+        static_cast<double>(*length) < kHeldOn * articulation * span) {
+        return false;
+    }
     const ScoreNote held = note(last);
     note(last).tieStart = true;
     for (std::size_t k = last + 1; k < next; ++k) {
