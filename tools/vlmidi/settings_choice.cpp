@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <sstream>
 
+#include "statistics_fields.h"
+
 namespace vl::cli {
 
 namespace {
-
-constexpr std::size_t kSwingCounts = 17;
-constexpr std::size_t kSwingMeans = 21;
-constexpr std::size_t kSwingDeviations = 25;
-constexpr std::size_t kStatisticsSize = 29;
 
 constexpr int kFinestBeat = 7;
 constexpr int kCoarsestAutoBeat = 5;
@@ -75,8 +72,8 @@ bool SwingFigures::offBeatsLate() const {
 
 SwingFigures swingFiguresOf(ImportSession* session) {
     SwingFigures figures;
-    std::int32_t record[kStatisticsSize] = {};
-    if (VlMidiStatisticsCompute(session, record) == 0) return figures;
+    StatisticsRecord record{};
+    if (VlMidiStatisticsCompute(session, record.data()) == 0) return figures;
     for (std::size_t c = 0; c < 4; ++c) {
         figures.count[c] = record[kSwingCounts + c];
         figures.mean[c] = record[kSwingMeans + c];

@@ -14,19 +14,15 @@
 #include "exit_codes.h"
 #include "json_writer.h"
 #include "open_session.h"
+#include "statistics_fields.h"
 #include "vlmidiin.h"
 
 namespace vl::cli {
 
 namespace {
 
-using Record = std::array<int32_t, 29>;
+using Record = StatisticsRecord;
 
-constexpr size_t kStraightFits = 1;
-constexpr size_t kTripletFits = 9;
-constexpr size_t kSwingCounts = 17;
-constexpr size_t kSwingMeans = 21;
-constexpr size_t kSwingDeviations = 25;
 constexpr int32_t kNoFit = -1;
 
 // The dialog's labels: the note value of each grid with the crotchet as 1.
