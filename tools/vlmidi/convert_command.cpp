@@ -139,7 +139,8 @@ std::optional<std::vector<InputFile>> selectInputs(const ConvertOptions& options
     for (const InputFile& input : walk.inputs) {
         const auto [other, fresh] = byRelative.emplace(input.relative, &input);
         if (!fresh) {
-            std::fprintf(stderr, "vlmidi: convert: '%s' and '%s' would both be written to '%s'\n",
+            std::fprintf(stderr,
+                         "vlmidi: convert: '%s' and '%s' have the same path '%s' below OUTDIR\n",
                          other->second->path.c_str(), input.path.c_str(), input.relative.c_str());
             return std::nullopt;
         }
@@ -269,7 +270,10 @@ private:
     void describeEnd(const WorkerEnd& end, ConvertOutcome& outcome) const {
         if (end.how == WorkerEnd::How::TimedOut) {
             outcome.status = ConvertStatus::Timeout;
-            outcome.error = "stopped after " + std::to_string(end.milliseconds) + " ms";
+            char text[64];
+            std::snprintf(text, sizeof text, "stopped at the timeout of %g s",
+                          options_.timeoutSeconds);
+            outcome.error = text;
         } else if (end.how == WorkerEnd::How::Signalled) {
             outcome.status = ConvertStatus::Crashed;
             outcome.error = "worker killed by signal " + std::to_string(end.code) + " (" +

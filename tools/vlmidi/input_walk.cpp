@@ -67,7 +67,8 @@ public:
 private:
     bool enter(const std::string& folder, const struct stat& status) {
         if (walked_.insert({status.st_dev, status.st_ino}).second) return true;
-        walk_.problems.push_back({folder, "walked already under another name (a symbolic link loop?)"});
+        walk_.problems.push_back(
+            {folder, "walked already under another name (a symbolic link loop?)"});
         return false;
     }
 
