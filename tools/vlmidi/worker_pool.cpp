@@ -18,7 +18,6 @@ namespace vl::cli {
 namespace {
 
 constexpr std::size_t kMostKept = 4096;  // of a child's stdout
-constexpr std::chrono::milliseconds kReapInterval{5};
 
 std::int64_t millisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -49,8 +48,7 @@ WorkerPool::~WorkerPool() { killAll(); }
 std::vector<std::size_t> WorkerPool::killAll() {
     std::vector<std::size_t> jobs;
     for (Child& child : running_) {
-        WorkerEnd ignored;
-        killAndReap(child, ignored);
+        killAndReap(child);
         jobs.push_back(child.job);
     }
     running_.clear();
@@ -79,7 +77,6 @@ int WorkerPool::pollTimeout(std::chrono::milliseconds longest) const {
     auto wait = longest;
     const Clock::time_point now = Clock::now();
     for (const Child& child : running_) {
-        if (child.output < 0) wait = std::min(wait, kReapInterval);
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(child.started + timeout_ - now);
         wait = std::min(wait, left + std::chrono::milliseconds(1));
@@ -99,14 +96,14 @@ void WorkerPool::readFrom(Child& child) {
     }
 }
 
-// True when the child ended (`options` WNOHANG: without waiting); fills `end`.
-bool WorkerPool::reap(Child& child, int options, WorkerEnd& end) {
+// Waits for the child to end and tells how it did.
+WorkerEnd WorkerPool::reap(Child& child) {
     int status = 0;
     pid_t got = 0;
     do {
-        got = waitpid(child.pid, &status, options);
+        got = waitpid(child.pid, &status, 0);
     } while (got < 0 && errno == EINTR);
-    if (got == 0) return false;
+    WorkerEnd end;
     end.job = child.job;
     end.milliseconds = millisecondsSince(child.started);
     end.said = std::move(child.said);
@@ -119,12 +116,12 @@ bool WorkerPool::reap(Child& child, int options, WorkerEnd& end) {
     }
     if (child.output >= 0) close(child.output);
     child.output = -1;
-    return true;
+    return end;
 }
 
-void WorkerPool::killAndReap(Child& child, WorkerEnd& end) {
+WorkerEnd WorkerPool::killAndReap(Child& child) {
     kill(child.pid, SIGKILL);
-    reap(child, 0, end);
+    return reap(child);
 }
 
 std::vector<WorkerEnd> WorkerPool::collect(std::chrono::milliseconds longest) {
@@ -143,14 +140,15 @@ std::vector<WorkerEnd> WorkerPool::collect(std::chrono::milliseconds longest) {
     std::vector<WorkerEnd> ended;
     const Clock::time_point now = Clock::now();
     std::erase_if(running_, [&](Child& child) {
-        WorkerEnd end;
         if (now - child.started >= timeout_) {
-            killAndReap(child, end);
-            end.how = WorkerEnd::How::TimedOut;
-        } else if (child.output >= 0 || !reap(child, WNOHANG, end)) {
+            ended.push_back(killAndReap(child));
+            ended.back().how = WorkerEnd::How::TimedOut;
+        } else if (child.output < 0) {
+            // Its stdout closes only as the process ends, so the wait is short.
+            ended.push_back(reap(child));
+        } else {
             return false;
         }
-        ended.push_back(std::move(end));
         return true;
     });
     return ended;

@@ -58,8 +58,8 @@ private:
 
     int pollTimeout(std::chrono::milliseconds longest) const;
     void readFrom(Child& child);
-    bool reap(Child& child, int options, WorkerEnd& end);
-    void killAndReap(Child& child, WorkerEnd& end);
+    WorkerEnd reap(Child& child);
+    WorkerEnd killAndReap(Child& child);
 
     std::size_t slots_;
     std::chrono::milliseconds timeout_;
