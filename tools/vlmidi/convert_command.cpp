@@ -278,7 +278,9 @@ private:
             outcome.status = ConvertStatus::Crashed;
             outcome.error = "worker killed by signal " + std::to_string(end.code) + " (" +
                             strsignal(end.code) + ")";
-        } else if (const auto answer = parseWorkerAnswer(end.said)) {
+        } else if (const auto answer = parseWorkerAnswer(end.said);
+                   // "ok" counts only from a worker that then ended cleanly.
+                   answer && (answer->status != ConvertStatus::Ok || end.code == 0)) {
             outcome.status = answer->status;
             outcome.error = answer->error;
             if (answer->status == ConvertStatus::Ok) outcome.counts = answer->counts;
