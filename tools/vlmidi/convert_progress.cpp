@@ -46,10 +46,11 @@ void ConvertProgress::finished(const ConvertOutcome& outcome) {
 std::string ConvertProgress::statusLine(const std::string& longest,
                                         Clock::time_point since) const {
     const double rate = done_ / std::max(seconds(), 1e-3);
-    const double eta = rate > 0 ? static_cast<double>(total_ - done_) / rate : 0;
+    const std::string eta =
+        done_ > 0 ? clock(static_cast<double>(total_ - done_) / rate) : std::string("-:--");
     char text[160];
     std::snprintf(text, sizeof text, "%zu of %zu files, %.1f files/s, ETA %s", done_, total_,
-                  rate, clock(eta).c_str());
+                  rate, eta.c_str());
     std::string line = text;
     if (!longest.empty()) {
         std::snprintf(text, sizeof text, ", slowest now: %.1f s ",
