@@ -45,10 +45,11 @@ files=$(find "$work/big" -type f | wc -l)
 echo "collection: $files files ($copies copies of $(ls "$work/one" | wc -l))"
 echo "-j 1:" && convert big out1 -j 1
 echo "-j 2:" && convert big out2 -j 2
+# The loop's output folders are made before it is timed.
+(cd "$work/big" && find . -type d -exec mkdir -p "$work/loop/{}" \;)
 start=$(date +%s.%N)
 find "$work/big" -type f | while read -r file; do
     out=$work/loop/${file#"$work/big/"}
-    mkdir -p "$(dirname "$out")"
     "$vlmidi" import -q --format musicxml "$file" -o "${out%.*}.musicxml" 2>/dev/null || true
 done
 end=$(date +%s.%N)
