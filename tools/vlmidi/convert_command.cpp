@@ -165,6 +165,29 @@ bool newerThan(const std::string& output, const std::string& input) {
     return out.st_mtim.tv_nsec > in.st_mtim.tv_nsec;
 }
 
+// A temporary folder for the workers' prepared copies (TMPDIR of every worker), removed with
+// this object: a worker killed at the timeout cannot clean up after itself.
+class WorkerScratch {
+public:
+    WorkerScratch() {
+        std::error_code error;
+        std::string pattern =
+            (std::filesystem::temp_directory_path(error) / "vlmidi-convert-XXXXXX").string();
+        if (error || mkdtemp(pattern.data()) == nullptr) return;
+        folder_ = pattern;
+        setenv("TMPDIR", folder_.c_str(), 1);
+    }
+    ~WorkerScratch() {
+        std::error_code error;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, error);
+    }
+    WorkerScratch(const WorkerScratch&) = delete;
+    WorkerScratch& operator=(const WorkerScratch&) = delete;
+
+private:
+    std::string folder_;
+};
+
 std::string workerProgram() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -313,6 +336,7 @@ private:
 
     const ConvertOptions& options_;
     std::vector<InputFile> inputs_;
+    WorkerScratch scratch_;  // outlives the pool, which kills the workers still running
     WorkerPool pool_;
     ConvertProgress progress_;
     std::string program_;
@@ -350,6 +374,8 @@ int runConvertCommand(const Arguments& args) {
     action.sa_handler = onInterrupt;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A reader of stderr that went away must not end the run half way.
+    signal(SIGPIPE, SIG_IGN);
     const int status = run.run();
     return status == kExitSuccess && filesLost ? kExitUnreadableFile : status;
 }
