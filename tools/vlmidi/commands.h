@@ -35,5 +35,6 @@ int runStatsCommand(const Arguments& args);
 int runViewCommand(const Arguments& args);
 int runConfigCommand(const Arguments& args);
 int runLiveCommand(const Arguments& args);
+int runConvertCommand(const Arguments& args);
 
 }  // namespace vl::cli

@@ -234,6 +234,47 @@ constexpr std::array kCommands{
         runLiveCommand,
         kRepairOptionsHelp,
     },
+    Command{
+        "convert",
+        "convert IN... -o OUTDIR [OPTIONS]",
+        "convert whole collections to MusicXML or JSON: parallel, resumable, shardable",
+        "Options: -o OUTDIR, --format musicxml|json, -j N, --shard K/N, --force,\n"
+        "--timeout SECONDS; details below.\n"
+        "\n"
+        "Converts every IN: a file, or a folder walked recursively for .mid, .midi, .kar and\n"
+        ".rmi files (any case; symbolic links are followed, each folder once). Each output\n"
+        "mirrors its input's path below the folder given (a named file: its own name) under\n"
+        "OUTDIR, with the extension .musicxml or .json; it is written as NAME.part beside it\n"
+        "and renamed into place when it is whole. Each file is converted as 'vlmidi import'\n"
+        "does, in a worker process of its own: a file that cannot be read, runs past the\n"
+        "timeout or kills its worker is recorded and the others go on.\n"
+        "\n"
+        "  -o OUTDIR, --output OUTDIR   where the outputs and the manifest go (made if missing)\n"
+        "  --format musicxml|json       the document written (default musicxml)\n"
+        "  -j N, --jobs N               N worker processes at a time (default: one per core)\n"
+        "  --shard K/N                  only the inputs whose relative path hashes to K modulo N\n"
+        "                               (FNV-1a 64 of its bytes, '/' between folders;\n"
+        "                               0 <= K < N), so N machines running the same command\n"
+        "                               share the work\n"
+        "  --force                      convert again files whose output is newer than the input\n"
+        "                               (without it they are skipped: a rerun resumes)\n"
+        "  --timeout SECONDS            stop a file's worker after SECONDS (default 60)\n"
+        "\n"
+        "OUTDIR/manifest.jsonl (with --shard, manifest-K-of-N.jsonl) gets one JSON line per\n"
+        "input as it finishes, appended to what earlier runs wrote: input, output, status (ok,\n"
+        "unreadable, unwritable, timeout, crashed, skipped), notes, strands, bars (null unless\n"
+        "converted), milliseconds and error (null when none). Progress goes to stderr (one\n"
+        "redrawn line on a terminal, a plain line every 5 s otherwise), then a summary: the\n"
+        "counts per status, the slowest files, files/s and notes/s. Ctrl-C stops the workers;\n"
+        "the files they had are left for the next run.\n"
+        "\n"
+        "For tests only: a worker whose input path contains the text of VLMIDI_TEST_CRASH_ON\n"
+        "aborts, and one whose path contains that of VLMIDI_TEST_HANG_ON hangs.\n"
+        "\n"
+        "Exit status: 0 every file ok or skipped, 1 any other outcome, a folder that could not\n"
+        "be read or OUTDIR or the manifest not writable, 2 usage error, 3 interrupted.\n",
+        runConvertCommand,
+    },
 };
 
 bool isHelpRequest(const std::string& arg) {
