@@ -38,23 +38,28 @@ constexpr std::uint16_t kListingChunks = 7;
 char progressWindow = 0;
 py::object* activeCallback = nullptr;
 std::optional<py::error_already_set> callbackError;
+// The library reads only the latest reply, so once the callback asked to cancel every later
+// report of the call is answered with a cancel too.
+bool cancelRequested = false;
 
 intptr_t receiveReport(void* window, std::uint32_t message, uintptr_t, intptr_t lparam) {
     if (window != &progressWindow || message != kProgressMessage || lparam == 0) return 0;
     if (activeCallback == nullptr) return 0;
     const auto& report = *reinterpret_cast<const VlProgressReport*>(lparam);
+    if (cancelRequested) return 1;
     py::gil_scoped_acquire gil;
-    if (callbackError) return 1;
     try {
         const char* text = report.text != nullptr ? report.text : "";
-        return (*activeCallback)(py::bytes(text), report.percent).cast<bool>() ? 1 : 0;
+        cancelRequested = (*activeCallback)(py::bytes(text), report.percent).cast<bool>();
+        return cancelRequested ? 1 : 0;
     } catch (py::error_already_set& error) {
         callbackError.emplace(std::move(error));
     } catch (const std::exception& error) {
         PyErr_SetString(PyExc_RuntimeError, error.what());
         callbackError.emplace();
     }
-    return 1;  // a callback that failed stops the work; its exception is raised afterwards
+    cancelRequested = true;  // a callback that failed stops the work; its exception is raised
+    return 1;                // once the library has returned
 }
 
 // One call into the library: reports go to `callback` (None: no reports), the settings record
@@ -65,6 +70,7 @@ public:
                 const vl::ResolutionChoices& choices)
         : override_(record, choices) {
         callbackError.reset();
+        cancelRequested = false;
         if (!callback.is_none()) {
             activeCallback = &callback;
             vlImportSetMessageHandler(&receiveReport);
@@ -283,9 +289,11 @@ PYBIND11_MODULE(_core, m) {
         .def_readonly("strand_count", &vl::cli::ImportResult::strandCount)
         .def_readonly("error_word", &vl::cli::ImportResult::errorWord)
         .def_property_readonly("start_items",
-                               [](const vl::cli::ImportResult& r) { return optionalItemList(r.startItems); })
-        .def_property_readonly("guide",
-                               [](const vl::cli::ImportResult& r) { return optionalItemList(r.guide); })
+                               [](const vl::cli::ImportResult& r) {
+                                   return optionalItemList(r.startItems);
+                               })
+        .def_property_readonly(
+            "guide", [](const vl::cli::ImportResult& r) { return optionalItemList(r.guide); })
         .def_property_readonly("strands", &strandTuples)
         .def("json",
              [](const vl::cli::ImportResult& r) { return py::bytes(formatJsonReport(r)); })

@@ -105,7 +105,9 @@ _TEXT_KINDS = {
 
 def _value_length(value: int, dots: int, tuplet: int) -> Fraction:
     """The length in quarter notes of note value `value` (0 breve ... 7 hemidemisemiquaver)."""
-    length = Fraction(8, 2**value) * (Fraction(7, 4) if dots >= 2 else Fraction(3, 2) if dots else 1)
+    length = Fraction(8, 2**value)
+    if dots:
+        length *= Fraction(7, 4) if dots >= 2 else Fraction(3, 2)
     if tuplet == 3:
         length *= Fraction(2, 3)
     elif tuplet == 5:
@@ -129,7 +131,9 @@ class Note:
     @property
     def duration(self) -> Fraction:
         """Written length in quarter notes (0 without a value)."""
-        return Fraction(0) if self.value is None else _value_length(self.value, self.dots, self.tuplet)
+        if self.value is None:
+            return Fraction(0)
+        return _value_length(self.value, self.dots, self.tuplet)
 
 
 @dataclass(frozen=True, slots=True)
@@ -144,7 +148,9 @@ class Rest:
     @property
     def duration(self) -> Fraction:
         """Written length in quarter notes (0 for a whole-bar rest or one without value)."""
-        return Fraction(0) if self.value is None else _value_length(self.value, self.dots, self.tuplet)
+        if self.value is None:
+            return Fraction(0)
+        return _value_length(self.value, self.dots, self.tuplet)
 
 
 @dataclass(frozen=True, slots=True)
@@ -351,7 +357,8 @@ class Transcription:
 
 # --------------------------------------------------------------------------------- sessions
 
-def _settings(swing: Optional[bool], triplets: Optional[bool], beat: Optional[int]) -> "_core.Settings":
+def _settings(swing: Optional[bool], triplets: Optional[bool],
+              beat: Optional[int]) -> "_core.Settings":
     if beat is not None and not (isinstance(beat, int) and 3 <= beat <= 7):
         raise ValueError("beat is the finest note value resolved: 3 (crotchet) to 7 (1/64)")
     return _core.Settings(None if swing is None else bool(swing),
