@@ -299,26 +299,38 @@ def _strand(index: int, raw: tuple) -> Strand:
     return Strand(index, track, channel, program, clef, items)
 
 
-def _strand_notes(strand: Strand, bar: Fraction) -> list[NoteEvent]:
-    pieces: list[list] = []  # onset, duration, key, tie_from, tie_to
-    position = Fraction(0)
-    chord_onset = position
+# notes() counts in 1/960 crotchet, which holds every value from a breve to a double-dotted
+# hemidemisemiquaver, plain, triplet or quintuplet, as a whole number.
+_UNITS = 960
+_units_of_value = {(v, d, t): int(_value_length(v, d, t) * _UNITS)
+                   for v in range(8) for d in range(3) for t in (0, 3, 5)}
+
+
+def _units(item: Union[Note, Rest]) -> int:
+    return 0 if item.value is None else _units_of_value[item.value, item.dots, item.tuplet]
+
+
+def _strand_notes(strand: Strand, bar: int) -> list[tuple[int, int, int, int, bool, bool]]:
+    """(onset, strand, key, duration, tie_from, tie_to) of the strand's note pieces, in units."""
+    pieces: list[list] = []
+    ending: dict[tuple[int, int], list] = {}  # the last piece of a key ending there
+    position = chord_onset = 0
     for item in strand.items:
         if isinstance(item, TimeSignature):
-            bar = item.bar_length
+            bar = int(item.bar_length * _UNITS)
         elif isinstance(item, Rest):
-            position += bar if item.whole_bar else item.duration
+            position += bar if item.whole_bar else _units(item)
         elif isinstance(item, Note):
+            duration = _units(item)
             if not item.chord:
                 chord_onset = position
-                position += item.duration
-            if item.tied:
-                for piece in reversed(pieces):
-                    if piece[2] == item.key and piece[0] + piece[1] == chord_onset:
-                        piece[4] = True
-                        break
-            pieces.append([chord_onset, item.duration, item.key, item.tied, False])
-    return [NoteEvent(p[0], p[1], p[2], strand.index, p[3], p[4]) for p in pieces]
+                position += duration
+            if item.tied and (item.key, chord_onset) in ending:
+                ending[item.key, chord_onset][5] = True
+            piece = [chord_onset, strand.index, item.key, duration, item.tied, False]
+            pieces.append(piece)
+            ending[item.key, chord_onset + duration] = piece
+    return [tuple(p) for p in pieces]
 
 
 class Transcription:
@@ -342,9 +354,18 @@ class Transcription:
         """Every written note piece of every strand, ordered by onset, then strand and key."""
         bar = next((i.bar_length for i in self.start_items if isinstance(i, TimeSignature)),
                    Fraction(4))
-        notes = [n for s in self.strands for n in _strand_notes(s, bar)]
-        notes.sort(key=lambda n: (n.onset, n.strand, n.key))
-        return notes
+        pieces = [p for s in self.strands for p in _strand_notes(s, int(bar * _UNITS))]
+        pieces.sort()
+        quarters: dict[int, Fraction] = {}  # chords and strands share onsets, values repeat
+
+        def fraction(units: int) -> Fraction:
+            value = quarters.get(units)
+            if value is None:
+                value = quarters[units] = Fraction(units, _UNITS)
+            return value
+
+        return [NoteEvent(fraction(onset), fraction(duration), key, strand, tie_from, tie_to)
+                for onset, strand, key, duration, tie_from, tie_to in pieces]
 
     def to_json(self) -> str:
         """The JSON document of ``vlmidi import --format json``."""
