@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -62,6 +63,22 @@ intptr_t receiveReport(void* window, std::uint32_t message, uintptr_t, intptr_t 
     return 1;                // once the library has returned
 }
 
+// While a call runs without the GIL another thread may drop its last reference to a session;
+// that session is closed once the call has returned, by the thread that made it.
+std::mutex closingMutex;
+bool callRunning = false;
+std::vector<ImportSession*> closeAfterCall;
+
+void closeSession(ImportSession*& handle) {
+    const std::lock_guard<std::mutex> guard(closingMutex);
+    if (callRunning && handle != nullptr) {
+        closeAfterCall.push_back(handle);
+        handle = nullptr;
+        return;
+    }
+    vlImportClose(&handle);
+}
+
 // One call into the library: reports go to `callback` (None: no reports), the settings record
 // of the session's kind holds `choices`, and other Python threads run meanwhile.
 class LibraryCall {
@@ -75,12 +92,23 @@ public:
             activeCallback = &callback;
             vlImportSetMessageHandler(&receiveReport);
         }
+        {
+            const std::lock_guard<std::mutex> guard(closingMutex);
+            callRunning = true;
+        }
         release_.emplace();
     }
     ~LibraryCall() {
         release_.reset();
         vlImportSetMessageHandler(nullptr);
         activeCallback = nullptr;
+        std::vector<ImportSession*> dropped;
+        {
+            const std::lock_guard<std::mutex> guard(closingMutex);
+            callRunning = false;
+            dropped.swap(closeAfterCall);
+        }
+        for (ImportSession* handle : dropped) vlImportClose(&handle);
     }
     LibraryCall(const LibraryCall&) = delete;
     LibraryCall& operator=(const LibraryCall&) = delete;
@@ -137,7 +165,7 @@ public:
     Session(ImportSession* handle, bool live, std::unique_ptr<vl::cli::PreparedFile> file = {},
             std::string path = {})
         : handle_(handle), live_(live), file_(std::move(file)), path_(std::move(path)) {}
-    ~Session() { vlImportClose(&handle_); }
+    ~Session() { closeSession(handle_); }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -145,7 +173,7 @@ public:
         if (handle_ == nullptr) throw std::runtime_error("the session is closed");
         return handle_;
     }
-    void close() { vlImportClose(&handle_); }
+    void close() { closeSession(handle_); }
     bool closed() const { return handle_ == nullptr; }
     const std::string& path() const { return path_; }
 
