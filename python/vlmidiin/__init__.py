@@ -19,7 +19,7 @@ import tempfile
 import threading
 from dataclasses import dataclass
 from fractions import Fraction
-from typing import Callable, Optional, Sequence, Union
+from typing import Any, Callable, Optional, Sequence, Union
 
 from . import _core
 
@@ -103,8 +103,11 @@ _TEXT_KINDS = {
 }
 
 
-def _value_length(value: int, dots: int, tuplet: int) -> Fraction:
-    """The length in quarter notes of note value `value` (0 breve ... 7 hemidemisemiquaver)."""
+def _value_length(value: Optional[int], dots: int, tuplet: int) -> Fraction:
+    """The length in quarter notes of note value `value` (0 breve ... 7 hemidemisemiquaver);
+    0 for no value."""
+    if value is None:
+        return Fraction(0)
     length = Fraction(8, 2**value)
     if dots:
         length *= Fraction(7, 4) if dots >= 2 else Fraction(3, 2)
@@ -131,8 +134,6 @@ class Note:
     @property
     def duration(self) -> Fraction:
         """Written length in quarter notes (0 without a value)."""
-        if self.value is None:
-            return Fraction(0)
         return _value_length(self.value, self.dots, self.tuplet)
 
 
@@ -148,8 +149,6 @@ class Rest:
     @property
     def duration(self) -> Fraction:
         """Written length in quarter notes (0 for a whole-bar rest or one without value)."""
-        if self.value is None:
-            return Fraction(0)
         return _value_length(self.value, self.dots, self.tuplet)
 
 
@@ -233,7 +232,7 @@ def _tuplet(flags: int) -> int:
     return 3 if flags & _TRIPLET else 5 if flags & _QUINTUPLET else 0
 
 
-def _item(raw: tuple) -> Item:
+def _item(raw: _core.RawItem) -> Item:
     kind, action, arg1, arg2, arg3, _description, text = raw
     if kind in (1, 2):
         value, dots = _value_fields(arg2)
@@ -288,7 +287,8 @@ class NoteEvent:
     tie_to: bool
 
 
-def _strand(index: int, raw: tuple) -> Strand:
+def _strand(index: int,
+            raw: tuple[Optional[int], Optional[_core.RawItem], list[_core.RawItem]]) -> Strand:
     track, voicing, raw_items = raw
     items = tuple(_item(r) for r in raw_items)
     channel = program = None
@@ -310,10 +310,10 @@ def _units(item: Union[Note, Rest]) -> int:
     return 0 if item.value is None else _units_of_value[item.value, item.dots, item.tuplet]
 
 
-def _strand_notes(strand: Strand, bar: int) -> list[tuple[int, int, int, int, bool, bool]]:
+def _strand_notes(strand: Strand, bar: int) -> list[tuple[Any, ...]]:
     """(onset, strand, key, duration, tie_from, tie_to) of the strand's note pieces, in units."""
-    pieces: list[list] = []
-    ending: dict[tuple[int, int], list] = {}  # the last piece of a key ending there
+    pieces: list[list[Any]] = []
+    ending: dict[tuple[int, int], list[Any]] = {}  # the last piece of a key ending there
     position = chord_onset = 0
     for item in strand.items:
         if isinstance(item, TimeSignature):
@@ -389,7 +389,8 @@ def _settings(swing: Optional[bool], triplets: Optional[bool],
 def _reporter(progress: Optional[Progress]) -> Optional[Callable[[bytes, int], bool]]:
     if progress is None:
         return None
-    return lambda text, percent: bool(progress(_text(text), percent))
+    callback = progress
+    return lambda text, percent: bool(callback(_text(text), percent))
 
 
 class Session:
