@@ -368,7 +368,8 @@ class Transcription:
                 for onset, strand, key, duration, tie_from, tie_to in pieces]
 
     def to_json(self) -> str:
-        """The JSON document of ``vlmidi import --format json``."""
+        """The JSON document of ``vlmidi import --format json`` ("file" is "<bytes>" for a
+        transcription of bytes, "live" for live input)."""
         return _text(self._result.json())
 
     def to_musicxml(self) -> str:
