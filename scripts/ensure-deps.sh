@@ -20,6 +20,16 @@ if [ "$need_tests" = 1 ]; then
   command -v pkg-config >/dev/null 2>&1 || missing+=(pkgconf)
   # The memory check of vlmidi over the examples.
   command -v valgrind >/dev/null 2>&1 || missing+=(valgrind)
+  # The Python package: built with pybind11 in a virtual environment, tested with pytest.
+  [ -f /usr/include/pybind11/pybind11.h ] || missing+=(pybind11-dev)
+  /usr/bin/python3 -c 'import pybind11' >/dev/null 2>&1 || missing+=(python3-pybind11)
+  /usr/bin/python3 -c 'import pytest' >/dev/null 2>&1 || missing+=(python3-pytest)
+  /usr/bin/python3 -c 'import setuptools' >/dev/null 2>&1 || missing+=(python3-setuptools)
+  /usr/bin/python3 -c 'import wheel' >/dev/null 2>&1 || missing+=(python3-wheel)
+  /usr/bin/python3 -c 'import os, sysconfig as s
+assert os.path.exists(os.path.join(s.get_paths()["include"], "Python.h"))' >/dev/null 2>&1 ||
+    missing+=(python3-dev)
+  /usr/bin/python3 -c 'import ensurepip, venv' >/dev/null 2>&1 || missing+=(python3-venv)
 fi
 
 [ ${#missing[@]} -eq 0 ] && exit 0
