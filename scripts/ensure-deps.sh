@@ -17,6 +17,7 @@ if [ "$need_tests" = 1 ]; then
   # The MusicXML and packaging tests; MuseScore (musescore3), for the rendering test, is large
   # and optional: that test is skipped without it.
   command -v xmllint >/dev/null 2>&1 || missing+=(libxml2-utils)
+  command -v jq >/dev/null 2>&1 || missing+=(jq)  # the manifests of the convert cases
   command -v pkg-config >/dev/null 2>&1 || missing+=(pkgconf)
   # The memory check of vlmidi over the examples.
   command -v valgrind >/dev/null 2>&1 || missing+=(valgrind)

@@ -72,7 +72,8 @@ Transcription transcribeFile(const std::string& path, bool revise) {
     if (strands > 0) cli::captureItemLists(session, captured);
     vlImportClose(&session);
     const auto played = revise ? cli::readPlayedNotesInFile(path) : std::nullopt;
-    result.simplicity = cli::measureSimplicity(captured, played);
+    captured.playedNotes = played;
+    result.simplicity = cli::measureSimplicity(captured);
 
     for (const cli::CapturedStrand& strand : captured.strands) {
         readStrand(strand, played, result.notesOfTrack[strand.trackIndex.value_or(-1)],

@@ -248,6 +248,8 @@ std::unique_ptr<vl::cli::ImportResult> capture(Session& session, const std::stri
         vl::cli::captureSummary(h, session.path(), initialised));
     result->path = shownPath;
     if (!result->cancelled) vl::cli::captureItemLists(h, *result);
+    // As vlmidi import's score: revised against the notes of the file the session read.
+    result->playedNotes = vl::cli::readPlayedNotesInFile(session.path());
     return result;
 }
 

@@ -12,6 +12,8 @@ from conftest import EXAMPLES, ROOT
 
 TWINKLE = "examples/twinkle.mid"
 TRIPLETS = "examples/swing_triplets.mid"
+# Files whose score vlmidi revises against their notes: a quintuplet, lengths held and halved.
+REVISED = [ROOT / "tests/data/cli/quintuplets.mid", ROOT / "tests/data/cli/held_short.mid"]
 
 
 def items_of(t):
@@ -29,11 +31,17 @@ def test_a_file_by_path_and_by_bytes_gives_the_same_notation():
     assert vlmidiin.Text("title", "Twinkle, Twinkle, Little Star") in by_path.start_items
 
 
-@pytest.mark.parametrize("example", EXAMPLES, ids=lambda p: p.name)
+@pytest.mark.parametrize("example", EXAMPLES + REVISED, ids=lambda p: p.name)
 def test_json_and_musicxml_are_those_of_vlmidi_import(example, vlmidi):
     t = vlmidiin.transcribe(str(example))
     assert t.to_json().encode() == vlmidi("import", example, "--format", "json")
     assert t.to_musicxml().encode() == vlmidi("import", example, "--format", "musicxml")
+
+
+@pytest.mark.parametrize("example", REVISED, ids=lambda p: p.name)
+def test_bytes_give_the_score_a_file_gives(example, vlmidi):
+    by_bytes = vlmidiin.transcribe(example.read_bytes())
+    assert by_bytes.to_musicxml().encode() == vlmidi("import", example, "--format", "musicxml")
 
 
 @pytest.mark.parametrize("example", EXAMPLES, ids=lambda p: p.name)

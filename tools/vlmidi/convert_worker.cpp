@@ -95,7 +95,12 @@ int runConvertWorker(const Arguments& args) {
                                              vlImportInitialise(session.get()));
         captureItemLists(session.get(), result);
         counts = countScore(result);
-        document = format == "json" ? formatJsonReport(result) : formatMusicXml(result);
+        if (format == "json") {
+            document = formatJsonReport(result);
+        } else {
+            result.playedNotes = readPlayedNotesInFile(input);  // as vlmidi import's score
+            document = formatMusicXml(result);
+        }
     }
     if (const int status = writeDocument(document, temporary); status != kExitSuccess) {
         return status;

@@ -174,14 +174,14 @@ void printSummary(const ImportResult& result, std::FILE* out) {
     std::fprintf(out, "error word: 0x%x\n", static_cast<unsigned>(result.errorWord));
 }
 
-void printResult(const ImportResult& result, OutputForm form, bool revise, std::FILE* out) {
+void printResult(const ImportResult& result, OutputForm form, std::FILE* out) {
     if (form == OutputForm::Json) {
         std::fputs(formatJsonReport(result).c_str(), out);
         return;
     }
     if (form == OutputForm::MusicXml) {
         // A cancelled import has no score to write.
-        if (!result.cancelled) std::fputs(formatMusicXml(result, revise).c_str(), out);
+        if (!result.cancelled) std::fputs(formatMusicXml(result).c_str(), out);
         return;
     }
     printSummary(result, out);
@@ -196,7 +196,7 @@ void printResult(const ImportResult& result, OutputForm form, bool revise, std::
 // Writes the result to stdout, or to the -o file (replaced only once the import is done).
 bool writeResult(const ImportResult& result, OutputForm form, const ImportOptions& options) {
     if (!options.output) {
-        printResult(result, form, options.revise, stdout);
+        printResult(result, form, stdout);
         return true;
     }
     std::FILE* out = std::fopen(options.output->c_str(), "wb");
@@ -205,7 +205,7 @@ bool writeResult(const ImportResult& result, OutputForm form, const ImportOption
                      std::strerror(errno));
         return false;
     }
-    printResult(result, form, options.revise, out);
+    printResult(result, form, out);
     const bool failed = std::ferror(out) != 0;
     if (std::fclose(out) != 0 || failed) {
         std::fprintf(stderr, "vlmidi: writing '%s' failed\n", options.output->c_str());
@@ -248,11 +248,13 @@ int importFile(const ImportOptions& options, OutputForm form) {
     if (progress) progress->finish();
     ImportResult result = captureSummary(session.get(), options.path, strands);
     if (!result.cancelled) captureItemLists(session.get(), result);
+    // The score goes by how the file plays its notes, unless it is to be as written.
+    if (options.revise && (form == OutputForm::MusicXml || options.simplicity)) {
+        result.playedNotes = readPlayedNotesInFile(options.path);
+    }
     if (options.simplicity) {
         if (result.cancelled) return kExitCancelled;
-        const auto played =
-            options.revise ? readPlayedNotesInFile(options.path) : std::nullopt;
-        std::fputs(simplicityLine(measureSimplicity(result, played)).c_str(), stdout);
+        std::fputs(simplicityLine(measureSimplicity(result)).c_str(), stdout);
         return kExitSuccess;
     }
     // A cancelled import leaves an output file as it was; on stdout the summary still tells.

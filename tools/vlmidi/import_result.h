@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midi_header_probe.h"
+#include "played_notes.h"
 #include "vlmidiin.h"
 
 namespace vl::cli {
@@ -40,6 +41,9 @@ struct ImportResult {
     std::optional<CapturedItems> startItems;  // nothing when the list could not be built
     std::optional<CapturedItems> guide;
     std::vector<CapturedStrand> strands;
+    // The file's own notes, when the host read them: its score is then revised against them
+    // (quintuplets, written lengths). Neither capture fills it.
+    std::optional<PlayedFile> playedNotes;
 };
 
 constexpr std::uint16_t kFirstTextItemType = 4096;

@@ -327,8 +327,8 @@ private:
 
 std::string formatMusicXml(const Score& score) { return MusicXmlWriter(score).write(); }
 
-std::string formatMusicXml(const ImportResult& result, bool reviseAgainstFile) {
-    return formatMusicXml(buildScore(result, reviseAgainstFile));
+std::string formatMusicXml(const ImportResult& result) {
+    return formatMusicXml(buildScore(result));
 }
 
 }  // namespace vl::cli

@@ -14,6 +14,6 @@ namespace vl::cli {
 std::string formatMusicXml(const Score& score);
 
 // buildScore and formatMusicXml in one.
-std::string formatMusicXml(const ImportResult& result, bool reviseAgainstFile = true);
+std::string formatMusicXml(const ImportResult& result);
 
 }  // namespace vl::cli

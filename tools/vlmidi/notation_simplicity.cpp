@@ -54,8 +54,8 @@ std::int64_t NotationSimplicity::cost(std::int64_t mostNotes) const {
            kFineValueWeight * fineValues + kOpenTupletWeight * openTuplets;
 }
 
-NotationSimplicity measureSimplicity(const ImportResult& result,
-                                     const std::optional<PlayedFile>& played) {
+NotationSimplicity measureSimplicity(const ImportResult& result) {
+    const std::optional<PlayedFile>& played = result.playedNotes;
     NotationSimplicity simplicity;
     for (const CapturedStrand& strand : result.strands) {
         BuiltVoice voice = buildVoice(strand.items, VoiceStart{});

@@ -6,10 +6,7 @@
 
 #include <cstdint>
 
-#include <optional>
-
 #include "import_result.h"
-#include "played_notes.h"
 
 namespace vl::cli {
 
@@ -25,8 +22,7 @@ struct NotationSimplicity {
     std::int64_t cost(std::int64_t mostNotes) const;
 };
 
-// Of the voices as the score writes them: with `played`, revised against the file's notes.
-NotationSimplicity measureSimplicity(const ImportResult& result,
-                                     const std::optional<PlayedFile>& played);
+// Of the voices as the score writes them (revised against result.playedNotes when read).
+NotationSimplicity measureSimplicity(const ImportResult& result);
 
 }  // namespace vl::cli

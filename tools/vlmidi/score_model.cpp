@@ -288,7 +288,7 @@ std::int64_t noteValueDuration(int valueIndex, int dots, Tuplet tuplet) {
     return duration;
 }
 
-Score buildScore(const ImportResult& result, bool reviseAgainstFile) {
+Score buildScore(const ImportResult& result) {
     const StartSettings start = readStartItems(result);
     const GuideFacts guide = readGuide(result);
     Score score;
@@ -300,14 +300,10 @@ Score buildScore(const ImportResult& result, bool reviseAgainstFile) {
     for (const PartPlan& plan : plans) {
         if (plan.track) ++partsOfTrack[*plan.track];
     }
-    // The file itself shows how its notes were played: the host revises what the library
-    // cannot write (quintuplets) and how long it wrote notes.
-    const std::optional<PlayedFile> played =
-        reviseAgainstFile ? readPlayedNotesInFile(result.path) : std::nullopt;
     std::vector<BuiltPart> built;
     for (std::size_t i = 0; i < plans.size(); ++i) {
         const bool shared = plans[i].track && partsOfTrack[*plans[i].track] > 1;
-        built.push_back(buildPart(plans[i], start, shared, i, played));
+        built.push_back(buildPart(plans[i], start, shared, i, result.playedNotes));
     }
     if (built.empty()) built.push_back(buildEmptyPart(start));
 

@@ -109,8 +109,8 @@ struct Score {
 // Duration of a note value in score units: `valueIndex` 0 to 7, `dots` 0 to 2.
 std::int64_t noteValueDuration(int valueIndex, int dots, Tuplet tuplet);
 
-// The score of an import. With `reviseAgainstFile`, each voice is revised against the notes the
-// file at result.path plays (quintuplets, written lengths); without, it is as the library wrote.
-Score buildScore(const ImportResult& result, bool reviseAgainstFile = true);
+// The score of an import: each voice revised against result.playedNotes when the host read
+// them, else as the library wrote it.
+Score buildScore(const ImportResult& result);
 
 }  // namespace vl::cli
