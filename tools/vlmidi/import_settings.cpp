@@ -31,16 +31,10 @@ Arguments candidateArguments(const Arguments& forwarded) {
     return args;
 }
 
-// Transcribes with every candidate and answers the simplest; nothing when the file cannot be
-// read or no candidate's run gave figures.
-std::optional<TranscriptionSettings> chooseSettings(const std::string& path,
+// Transcribes with every candidate and answers the simplest; nothing when no candidate's run
+// gave figures.
+std::optional<TranscriptionSettings> chooseSettings(const SwingFigures& figures,
                                                     const Arguments& forwarded) {
-    SwingFigures figures;
-    {
-        const OpenSession session(vlImportOpenFromName(path.c_str()));
-        if (session.get() == nullptr) return std::nullopt;
-        figures = swingFiguresOf(session.get());
-    }
     std::vector<TranscriptionSettings> tried;
     std::vector<NotationSimplicity> outcomes;
     for (const TranscriptionSettings& candidate : candidateSettings(figures)) {
@@ -78,8 +72,14 @@ int importWithSettings(const std::string& choice, const std::string& path,
         return exitCodeOf(runWithSettings(*parseSettings(choice, TranscriptionSettings{}), args,
                                           false));
     }
-    const std::optional<TranscriptionSettings> chosen = chooseSettings(path, forwarded);
-    if (!chosen) return reportUnreadableFile(path);
+    SwingFigures figures;
+    {
+        const OpenSession session(vlImportOpenFromName(path.c_str()));
+        if (session.get() == nullptr) return reportUnreadableFile(path);
+        figures = swingFiguresOf(session.get());
+    }
+    const std::optional<TranscriptionSettings> chosen = chooseSettings(figures, forwarded);
+    if (!chosen) return exitCodeOf(ChildRun{});
     if (!quiet) std::fprintf(stderr, "vlmidi: settings chosen: %s\n", chosen->describe().c_str());
     return exitCodeOf(runWithSettings(*chosen, args, false));
 }

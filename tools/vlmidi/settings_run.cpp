@@ -19,10 +19,12 @@ namespace fs = std::filesystem;
 class SettingsHome {
 public:
     explicit SettingsHome(const TranscriptionSettings& settings) {
-        std::string folder = (fs::temp_directory_path() / "vlmidi-settings-XXXXXX").string();
+        std::error_code error;
+        const fs::path temporary = fs::temp_directory_path(error);
+        if (error) return;
+        std::string folder = (temporary / "vlmidi-settings-XXXXXX").string();
         if (::mkdtemp(folder.data()) == nullptr) return;
         path_ = folder;
-        std::error_code error;
         fs::create_directories(fs::path(path_) / "Tolvek Software", error);
         std::ofstream(fs::path(path_) / "Tolvek Software" / "vlmidiin.ini") << settings.iniText();
     }
