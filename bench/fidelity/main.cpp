@@ -94,10 +94,7 @@ struct Measured {
 std::string pieceLine(int rendering, std::size_t piece, const Transcription& t, const Score& s) {
     std::string line = std::string(kPieceMark) + " " + std::to_string(rendering) + " " +
                        std::to_string(piece);
-    const auto& n = t.simplicity;
-    for (std::int64_t v : {n.notes, n.pieces, n.sixteenths, n.fineValues, n.openTuplets}) {
-        line += " " + std::to_string(v);
-    }
+    line += " " + vl::cli::formatSimplicity(t.simplicity);
     for (const auto* row : {&t.swing.count, &t.swing.mean, &t.swing.deviation}) {
         for (std::int32_t v : *row) line += " " + std::to_string(v);
     }
@@ -216,9 +213,8 @@ void readPieceLine(const std::string& line, std::size_t setting, PerPiece& perPi
     int rendering = 0;
     std::size_t piece = 0;
     PieceOutcome o;
-    auto& n = o.simplicity;
-    in >> rendering >> piece >> n.notes >> n.pieces >> n.sixteenths >> n.fineValues;
-    in >> n.openTuplets;
+    in >> rendering >> piece;
+    vl::cli::readSimplicity(in, o.simplicity);
     for (auto* row : {&o.swing.count, &o.swing.mean, &o.swing.deviation}) {
         for (std::int32_t& v : *row) in >> v;
     }

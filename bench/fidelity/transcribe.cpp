@@ -37,11 +37,7 @@ void walkVoice(const cli::BuiltVoice& voice, OnNote onNote, OnBar onBar) {
 void readStrand(const cli::CapturedStrand& strand,
                 const std::optional<cli::PlayedFile>& played,
                 std::vector<WrittenNote>& notes, std::vector<std::int64_t>& barLines) {
-    cli::BuiltVoice voice = cli::buildVoice(strand.items, cli::VoiceStart{});
-    if (played && strand.trackIndex && cli::channelOf(strand)) {
-        cli::reviseVoice(voice.segments, *played, *strand.trackIndex, *cli::channelOf(strand),
-                         voice.initialKey);
-    }
+    const cli::BuiltVoice voice = cli::buildScoreVoice(strand, cli::VoiceStart{}, played);
     std::map<int, std::size_t> openTie;  // key -> index of the note a tie continues
     walkVoice(
         voice,

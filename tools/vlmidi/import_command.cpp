@@ -254,7 +254,7 @@ int importFile(const ImportOptions& options, OutputForm form) {
     }
     if (options.simplicity) {
         if (result.cancelled) return kExitCancelled;
-        std::fputs(simplicityLine(measureSimplicity(result)).c_str(), stdout);
+        std::printf("%s\n", formatSimplicity(measureSimplicity(result)).c_str());
         return kExitSuccess;
     }
     // A cancelled import leaves an output file as it was; on stdout the summary still tells.

@@ -19,8 +19,7 @@ constexpr const char* kAuto = "auto";
 std::optional<NotationSimplicity> parseSimplicityLine(const std::string& line) {
     std::istringstream in(line);
     NotationSimplicity s;
-    in >> s.notes >> s.pieces >> s.sixteenths >> s.fineValues >> s.openTuplets;
-    if (!in) return std::nullopt;
+    if (!readSimplicity(in, s)) return std::nullopt;
     return s;
 }
 
@@ -82,12 +81,6 @@ int importWithSettings(const std::string& choice, const std::string& path,
     if (!chosen) return exitCodeOf(ChildRun{});
     if (!quiet) std::fprintf(stderr, "vlmidi: settings chosen: %s\n", chosen->describe().c_str());
     return exitCodeOf(runWithSettings(*chosen, args, false));
-}
-
-std::string simplicityLine(const NotationSimplicity& s) {
-    return std::to_string(s.notes) + " " + std::to_string(s.pieces) + " " +
-           std::to_string(s.sixteenths) + " " + std::to_string(s.fineValues) + " " +
-           std::to_string(s.openTuplets) + "\n";
 }
 
 }  // namespace vl::cli

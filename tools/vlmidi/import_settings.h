@@ -21,7 +21,4 @@ std::optional<std::string> checkSettingsChoice(const std::string& choice);
 int importWithSettings(const std::string& choice, const std::string& path,
                        const Arguments& forwarded, bool quiet);
 
-// The line a candidate's run prints for the figures.
-std::string simplicityLine(const NotationSimplicity& simplicity);
-
 }  // namespace vl::cli

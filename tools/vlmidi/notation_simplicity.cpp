@@ -1,7 +1,6 @@
 #include "notation_simplicity.h"
 
 #include "score_model.h"
-#include "voice_builder.h"
 #include "voice_revision.h"
 
 namespace vl::cli {
@@ -55,14 +54,9 @@ std::int64_t NotationSimplicity::cost(std::int64_t mostNotes) const {
 }
 
 NotationSimplicity measureSimplicity(const ImportResult& result) {
-    const std::optional<PlayedFile>& played = result.playedNotes;
     NotationSimplicity simplicity;
     for (const CapturedStrand& strand : result.strands) {
-        BuiltVoice voice = buildVoice(strand.items, VoiceStart{});
-        if (played && strand.trackIndex && channelOf(strand)) {
-            reviseVoice(voice.segments, *played, *strand.trackIndex, *channelOf(strand),
-                        voice.initialKey);
-        }
+        const BuiltVoice voice = buildScoreVoice(strand, VoiceStart{}, result.playedNotes);
         for (const MeasureElements& segment : voice.segments) {
             TupletRun run;
             for (const VoiceElement& element : segment) {
@@ -74,6 +68,17 @@ NotationSimplicity measureSimplicity(const ImportResult& result) {
         }
     }
     return simplicity;
+}
+
+std::string formatSimplicity(const NotationSimplicity& s) {
+    return std::to_string(s.notes) + " " + std::to_string(s.pieces) + " " +
+           std::to_string(s.sixteenths) + " " + std::to_string(s.fineValues) + " " +
+           std::to_string(s.openTuplets);
+}
+
+bool readSimplicity(std::istream& in, NotationSimplicity& s) {
+    in >> s.notes >> s.pieces >> s.sixteenths >> s.fineValues >> s.openTuplets;
+    return static_cast<bool>(in);
 }
 
 }  // namespace vl::cli

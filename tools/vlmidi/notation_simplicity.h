@@ -5,6 +5,8 @@
 // notes shows as fewer notes than another setting wrote for the same file.
 
 #include <cstdint>
+#include <istream>
+#include <string>
 
 #include "import_result.h"
 
@@ -24,5 +26,10 @@ struct NotationSimplicity {
 
 // Of the voices as the score writes them (revised against result.playedNotes when read).
 NotationSimplicity measureSimplicity(const ImportResult& result);
+
+// The figures as text, space-separated in the order above, and read back from a stream: how a
+// candidate's run hands them over.
+std::string formatSimplicity(const NotationSimplicity& simplicity);
+bool readSimplicity(std::istream& in, NotationSimplicity& simplicity);
 
 }  // namespace vl::cli

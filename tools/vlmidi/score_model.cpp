@@ -165,13 +165,9 @@ BuiltPart buildPart(const PartPlan& plan, const StartSettings& start, bool track
 
     for (std::size_t v = 0; v < plan.strands.size(); ++v) {
         const bool leads = v == 0;
-        BuiltVoice builtVoice = buildVoice(
-            plan.strands[v]->items,
-            VoiceStart{start.key, start.time, leads, plan.channel, plan.program});
-        if (played && plan.track && plan.channel) {
-            reviseVoice(builtVoice.segments, *played, *plan.track, *plan.channel,
-                        builtVoice.initialKey);
-        }
+        BuiltVoice builtVoice = buildScoreVoice(
+            *plan.strands[v], VoiceStart{start.key, start.time, leads, plan.channel, plan.program},
+            played);
         if (leads) {
             part.initialKey = builtVoice.initialKey;
             part.initialTime = builtVoice.initialTime;

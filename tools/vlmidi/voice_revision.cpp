@@ -13,4 +13,14 @@ void reviseVoice(std::vector<MeasureElements>& segments, const PlayedFile& file,
     reviseNoteLengths(segments, *played, file.division);
 }
 
+BuiltVoice buildScoreVoice(const CapturedStrand& strand, const VoiceStart& start,
+                           const std::optional<PlayedFile>& played) {
+    BuiltVoice voice = buildVoice(strand.items, start);
+    const std::optional<int> channel = channelOf(strand);
+    if (played && strand.trackIndex && channel) {
+        reviseVoice(voice.segments, *played, *strand.trackIndex, *channel, voice.initialKey);
+    }
+    return voice;
+}
+
 }  // namespace vl::cli
